@@ -8,6 +8,8 @@ if(BRAMBLE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 if(BRAMBLE_FUZZ)
+  # The fuzz tree builds only the fuzz targets and what they link.
+  add_custom_target(bramble_fuzzers)
   # Every library is instrumented for coverage; only the fuzz executables get the driver.
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
@@ -68,6 +70,7 @@ function(bramble_fuzz name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
   bramble_warnings(${name})
+  add_dependencies(bramble_fuzzers ${name})
 endfunction()
 
 # bramble_bench(<name> SOURCES ... [LIBS ...]) — a Google Benchmark executable in bin/bench.
