@@ -8,6 +8,7 @@
 #include "platform/core/Exception.h"
 #include "platform/data/drivers/ClientLibrary.h"
 #include "platform/data/drivers/Driver.h"
+#include "platform/data/drivers/Transcoder.h"
 #include "platform/data/drivers/ValueText.h"
 
 namespace bramble::drivers {
@@ -223,7 +224,8 @@ class Sqlda {
 
 class FbConnection : public Connection {
  public:
-  FbConnection(std::shared_ptr<const FbApi> api, const ConnectParams& p) : api_(std::move(api)) {
+  FbConnection(std::shared_ptr<const FbApi> api, const ConnectParams& p)
+      : api_(std::move(api)), text_(p.characterSet, CharsetDialect::kFirebird) {
     std::string target = p.database;
     if (!p.server.empty())
       target = p.server + (p.port != 0 ? "/" + std::to_string(p.port) : "") + ":" + p.database;
@@ -286,10 +288,12 @@ class FbConnection : public Connection {
   void Run(const std::string& sql, isc_tr_handle& tr, isc_stmt_handle& stmt, ResultSink* sink) {
     ISC_STATUS_ARRAY status{};
     Check(api_->isc_dsql_allocate_statement(status, &db_, &stmt), status);
-    if (sql.size() > 0xFFFF) throw Exception("SQL text is too long");
+    std::string converted = text_.Identity() ? std::string() : text_.FromUtf8(sql);
+    const std::string& wire = text_.Identity() ? sql : converted;
+    if (wire.size() > 0xFFFF) throw Exception("SQL text is too long");
     Sqlda out(20);
-    Check(api_->isc_dsql_prepare(status, &tr, &stmt, static_cast<unsigned short>(sql.size()),
-                                 sql.c_str(), kDialect, out.get()),
+    Check(api_->isc_dsql_prepare(status, &tr, &stmt, static_cast<unsigned short>(wire.size()),
+                                 wire.c_str(), kDialect, out.get()),
           status);
     if (out.get()->sqld > out.get()->sqln) {
       out.Resize(out.get()->sqld);
@@ -306,7 +310,10 @@ class FbConnection : public Connection {
     out.AllocateBuffers();
     XSQLDA* da = out.get();
     columns_.clear();
-    for (short i = 0; i < columns; ++i) columns_.push_back(MapType(da->sqlvar[i]));
+    for (short i = 0; i < columns; ++i) {
+      columns_.push_back(MapType(da->sqlvar[i]));
+      columns_.back().name = text_.ToUtf8String(columns_.back().name);
+    }
     if (sink) sink->BeginResult(columns_);
     if (procedureRow) {
       // EXECUTE PROCEDURE returns its output parameters as one row
@@ -366,14 +373,15 @@ class FbConnection : public Connection {
         std::string_view text(v.sqldata, static_cast<size_t>(v.sqllen));
         if (column.type == ftBlob) return sink.Bytes(i, text);
         // CHAR(n) is padded to n characters; multi-byte sets pad the whole byte length
-        return sink.Text(
-            i, BytesPerChar(v.sqlsubtype & 0xFF) > 1 ? Utf8Prefix(text, column.size) : text);
+        if (BytesPerChar(v.sqlsubtype & 0xFF) > 1)
+          text = Utf8Prefix(text, static_cast<size_t>(column.size));
+        return sink.Text(i, text_.ToUtf8(text));
       }
       case SQL_VARYING: {
         auto length = static_cast<size_t>(Read<short>(v));
         std::string_view text(v.sqldata + sizeof(short),
                               std::min(length, static_cast<size_t>(v.sqllen)));
-        return column.type == ftBlob ? sink.Bytes(i, text) : sink.Text(i, text);
+        return column.type == ftBlob ? sink.Bytes(i, text) : sink.Text(i, text_.ToUtf8(text));
       }
       case SQL_SHORT:
       case SQL_LONG:
@@ -411,7 +419,7 @@ class FbConnection : public Connection {
         return sink.Bool(i, Read<FB_BOOLEAN>(v) != 0);
       case SQL_BLOB: {
         std::string bytes = ReadBlob(Read<ISC_QUAD>(v), tr);
-        return column.type == ftWideMemo ? sink.Text(i, bytes) : sink.Bytes(i, bytes);
+        return column.type == ftWideMemo ? sink.Text(i, text_.ToUtf8(bytes)) : sink.Bytes(i, bytes);
       }
       default:
         return sink.Null(i);  // SQL_NULL
@@ -443,6 +451,7 @@ class FbConnection : public Connection {
   }
 
   std::shared_ptr<const FbApi> api_;
+  Transcoder text_;
   isc_db_handle db_ = 0;
   std::vector<ColumnInfo> columns_;
 };

@@ -8,6 +8,7 @@
 #include "platform/core/Exception.h"
 #include "platform/data/drivers/ClientLibrary.h"
 #include "platform/data/drivers/Driver.h"
+#include "platform/data/drivers/Transcoder.h"
 #include "platform/data/drivers/ValueText.h"
 
 namespace bramble::drivers {
@@ -160,7 +161,7 @@ bool IsZeroDate(std::string_view text) {
 class MySQLConnection : public Connection {
  public:
   MySQLConnection(std::shared_ptr<const MySQLApi> api, const ConnectParams& p)
-      : api_(std::move(api)) {
+      : api_(std::move(api)), text_(p.characterSet, CharsetDialect::kMySQL) {
     mysql_ = api_->mysql_init(nullptr);
     if (!mysql_) throw Exception("out of memory");
     std::string charset = IsUtf8Name(p.characterSet) ? "utf8mb4" : p.characterSet;
@@ -174,7 +175,7 @@ class MySQLConnection : public Connection {
                                   p.database.empty() ? nullptr : p.database.c_str(),
                                   static_cast<unsigned>(p.port), nullptr,
                                   CLIENT_MULTI_STATEMENTS | CLIENT_MULTI_RESULTS)) {
-      std::string message = api_->mysql_error(mysql_);
+      std::string message = Message();
       api_->mysql_close(mysql_);
       throw Exception(message);
     }
@@ -185,7 +186,9 @@ class MySQLConnection : public Connection {
   ~MySQLConnection() override { api_->mysql_close(mysql_); }
 
   void Execute(const std::string& sql, ResultSink* sink) override {
-    if (api_->mysql_real_query(mysql_, sql.data(), sql.size()) != 0) Fail();
+    std::string converted = text_.Identity() ? std::string() : text_.FromUtf8(sql);
+    const std::string& wire = text_.Identity() ? sql : converted;
+    if (api_->mysql_real_query(mysql_, wire.data(), wire.size()) != 0) Fail();
     std::string error;
     for (;;) {
       if (MYSQL_RES* result = api_->mysql_use_result(mysql_)) {
@@ -212,13 +215,26 @@ class MySQLConnection : public Connection {
   }
 
  private:
-  [[noreturn]] void Fail() { throw Exception(api_->mysql_error(mysql_)); }
+  [[noreturn]] void Fail() { throw Exception(Message()); }
+
+  // The client's last error, in UTF-8 where it converts (kept as is otherwise).
+  std::string Message() {
+    std::string message = api_->mysql_error(mysql_);
+    try {
+      return text_.ToUtf8String(message);
+    } catch (const Exception&) {
+      return message;
+    }
+  }
 
   void ReadResult(MYSQL_RES* result, ResultSink* sink) {
     unsigned n = api_->mysql_num_fields(result);
     const MYSQL_FIELD* fields = api_->mysql_fetch_fields(result);
     columns_.clear();
-    for (unsigned i = 0; i < n; ++i) columns_.push_back(MapType(fields[i], mbmaxlen_));
+    for (unsigned i = 0; i < n; ++i) {
+      columns_.push_back(MapType(fields[i], mbmaxlen_));
+      columns_.back().name = text_.ToUtf8String(columns_.back().name);
+    }
     if (sink) sink->BeginResult(columns_);
     while (MYSQL_ROW row = api_->mysql_fetch_row(result)) {
       if (!sink) continue;
@@ -260,11 +276,12 @@ class MySQLConnection : public Connection {
       case ftBlob:
         return sink.Bytes(i, text);
       default:
-        return sink.Text(i, text);
+        return sink.Text(i, text_.ToUtf8(text));
     }
   }
 
   std::shared_ptr<const MySQLApi> api_;
+  Transcoder text_;
   MYSQL* mysql_ = nullptr;
   unsigned mbmaxlen_ = 1;
   std::vector<ColumnInfo> columns_;

@@ -5,6 +5,7 @@
 #include "platform/core/Exception.h"
 #include "platform/data/drivers/ClientLibrary.h"
 #include "platform/data/drivers/Driver.h"
+#include "platform/data/drivers/Transcoder.h"
 #include "platform/data/drivers/ValueText.h"
 
 namespace bramble::drivers {
@@ -191,7 +192,8 @@ void IgnoreNotice(void*, const char*) {}
 
 class PgConnection : public Connection {
  public:
-  PgConnection(std::shared_ptr<const PgApi> api, const ConnectParams& p) : api_(std::move(api)) {
+  PgConnection(std::shared_ptr<const PgApi> api, const ConnectParams& p)
+      : api_(std::move(api)), text_(p.characterSet, CharsetDialect::kPostgres) {
     std::string port = p.port != 0 ? std::to_string(p.port) : "";
     std::string encoding = IsUtf8Name(p.characterSet) ? "UTF8" : p.characterSet;
     const std::string timeout = kConnectTimeoutSeconds, options = kSessionOptions;
@@ -214,7 +216,7 @@ class PgConnection : public Connection {
     conn_ = api_->PQconnectdbParams(keys.data(), values.data(), 0);
     if (!conn_) throw Exception("out of memory");
     if (api_->PQstatus(conn_) != CONNECTION_OK) {
-      std::string message = Trimmed(api_->PQerrorMessage(conn_));
+      std::string message = Message(api_->PQerrorMessage(conn_));
       api_->PQfinish(conn_);
       throw Exception(message);
     }
@@ -224,8 +226,9 @@ class PgConnection : public Connection {
   ~PgConnection() override { api_->PQfinish(conn_); }
 
   void Execute(const std::string& sql, ResultSink* sink) override {
-    if (!api_->PQsendQuery(conn_, sql.c_str()))
-      throw Exception(Trimmed(api_->PQerrorMessage(conn_)));
+    std::string converted = text_.Identity() ? std::string() : text_.FromUtf8(sql);
+    if (!api_->PQsendQuery(conn_, text_.Identity() ? sql.c_str() : converted.c_str()))
+      throw Exception(Message(api_->PQerrorMessage(conn_)));
     if (sink) api_->PQsetSingleRowMode(conn_);
     std::string error;
     bool described = false;
@@ -247,7 +250,7 @@ class PgConnection : public Connection {
             break;
           case PGRES_FATAL_ERROR:
           case PGRES_BAD_RESPONSE:
-            if (error.empty()) error = Trimmed(api_->PQresultErrorMessage(result));
+            if (error.empty()) error = Message(api_->PQresultErrorMessage(result));
             break;
           case PGRES_COPY_IN:
             api_->PQputCopyEnd(conn_, "COPY FROM STDIN is not supported");
@@ -271,7 +274,7 @@ class PgConnection : public Connection {
     int n = api_->PQnfields(result);
     columns_.clear();
     for (int i = 0; i < n; ++i)
-      columns_.push_back(MapType(api_->PQfname(result, i),
+      columns_.push_back(MapType(text_.ToUtf8String(api_->PQfname(result, i)).c_str(),
                                  static_cast<Oid>(api_->PQftype(result, i)),
                                  api_->PQfmod(result, i)));
     sink.BeginResult(columns_);
@@ -321,7 +324,17 @@ class PgConnection : public Connection {
           throw Exception("unexpected bytea text format");
         return sink.Bytes(i, HexDecode(text.substr(2)));
       default:
-        return sink.Text(i, text);
+        return sink.Text(i, text_.ToUtf8(text));
+    }
+  }
+
+  // A message of the server or of libpq, in UTF-8 where it converts (kept as is otherwise).
+  std::string Message(const char* text) {
+    std::string message = Trimmed(text);
+    try {
+      return text_.ToUtf8String(message);
+    } catch (const Exception&) {
+      return message;
     }
   }
 
@@ -331,6 +344,7 @@ class PgConnection : public Connection {
   }
 
   std::shared_ptr<const PgApi> api_;
+  Transcoder text_;
   PGconn* conn_ = nullptr;
   std::vector<ColumnInfo> columns_;
 };
