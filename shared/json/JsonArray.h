@@ -73,7 +73,7 @@ class TJsonArray final : public TJsonBase {
   friend class TJsonObject;
   friend class TJson;
 
-  void ParseText(std::string_view JsonString, int Depth);
+  void ParseText(std::string_view JsonString, json_detail::TSkipMemo* Memo, int Depth);
   // Appends copies of Source's items; no checks.
   void CopyItemsFrom(const TJsonArray& Source);
   TJsonValue* PutBoolean(bool Value);

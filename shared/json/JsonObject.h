@@ -93,7 +93,7 @@ class TJsonObject final : public TJsonBase {
   friend class TJsonValue;
   friend class TJson;
 
-  void ParseText(std::string_view JsonString, int Depth);
+  void ParseText(std::string_view JsonString, json_detail::TSkipMemo* Memo, int Depth);
   // Appends copies of Source's pairs; no checks.
   void CopyPairsFrom(const TJsonObject& Source);
   TJsonValue* PutBoolean(std::string_view Name, bool Value);

@@ -33,7 +33,7 @@ class TJsonPair final : public TJsonBase {
  private:
   friend class TJsonObject;
 
-  void ParseText(std::string_view JsonString, int Depth);
+  void ParseText(std::string_view JsonString, json_detail::TSkipMemo* Memo, int Depth);
   void CopyFrom(const TJsonPair& Source);
 
   std::string FName;

@@ -42,4 +42,8 @@ class TJsonPair;
 class TJsonObject;
 class TJson;
 
+namespace json_detail {
+class TSkipMemo;
+}
+
 }  // namespace bramble

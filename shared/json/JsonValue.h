@@ -71,9 +71,11 @@ class TJsonValue final : public TJsonBase {
   friend class TJson;
 
   // Parse of an already trimmed text at the given nesting depth (containers above it).
-  void ParseText(std::string_view T, int Depth);
+  void ParseText(std::string_view T, json_detail::TSkipMemo* Memo, int Depth);
   // Copies Source's kind and payload into this empty value; no checks.
   void CopyFrom(const TJsonValue& Source);
+  // The same, with any copied container owned by ContainerOwner.
+  void CopyPayload(const TJsonValue& Source, TJsonBase* ContainerOwner);
   void SetBoolean(bool Value);
   // Clears when the kind differs from aType, then sets aType.
   void Retype(TJsonValueType aType);
