@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/data/drivers/FieldKind.h"
+#include "platform/data/FieldType.h"
 
 namespace bramble::drivers {
 

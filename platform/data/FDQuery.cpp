@@ -1,0 +1,152 @@
+#include "platform/data/FDQuery.h"
+
+#include <functional>
+#include <optional>
+
+#include "platform/core/Exception.h"
+#include "platform/data/FDConnection.h"
+#include "platform/data/RowAppender.h"
+#include "platform/data/drivers/Driver.h"
+
+namespace bramble {
+
+void TFDSQLText::Add(const std::string& aLine) {
+  if (!text_.empty()) text_ += '\n';
+  text_ += aLine;
+}
+
+namespace {
+
+// Fills a dataset from the first result set of a command: the columns become field
+// definitions, the dataset's storage is built from them, and the rows go in through a
+// TRowAppender. Later result sets of the same command are read and dropped.
+class DataSetSink : public drivers::ResultSink {
+ public:
+  // `buildStore` makes the dataset's storage once the field definitions are set.
+  DataSetSink(TDataSet& aDataSet, std::function<void()> buildStore)
+      : dataSet_(aDataSet), buildStore_(std::move(buildStore)) {}
+
+  bool HasResult() const { return started_; }
+
+  void BeginResult(std::vector<drivers::ColumnInfo> columns) override {
+    if (started_) {
+      ignoring_ = true;
+      return;
+    }
+    started_ = true;
+    TFieldDefs& defs = dataSet_.FieldDefs();
+    defs.Clear();
+    for (const auto& c : columns) defs.Add(c.name, c.type, c.size, c.required);
+    buildStore_();
+    rows_.emplace(dataSet_);
+  }
+  void BeginRow() override {
+    if (ignoring_) return;
+    rows_->BeginRow();
+    inRow_ = true;
+  }
+  void EndRow() override {
+    if (ignoring_) return;
+    rows_->EndRow();
+    inRow_ = false;
+  }
+  void Null(size_t i) override {
+    if (!ignoring_) rows_->SetNull(Column(i));
+  }
+  void Int(size_t i, std::int64_t v) override {
+    if (!ignoring_) rows_->SetInt64(Column(i), v);
+  }
+  void Bool(size_t i, bool v) override {
+    if (!ignoring_) rows_->SetBoolean(Column(i), v);
+  }
+  void Float(size_t i, double v) override {
+    if (!ignoring_) rows_->SetDouble(Column(i), v);
+  }
+  void Decimal(size_t i, std::string_view text) override {
+    if (!ignoring_) rows_->SetDecimal(Column(i), text);
+  }
+  void DateTime(size_t i, const drivers::DateTimeValue& v) override {
+    if (ignoring_) return;
+    TDateTime value;
+    bool ok = true;
+    if (v.year == 0 && v.month == 0 && v.day == 0) {
+      ok = TryEncodeTime(v.hour, v.minute, v.second, v.millisecond, value);
+    } else {
+      TDateTime time;
+      ok = TryEncodeDate(v.year, v.month, v.day, value) &&
+           TryEncodeTime(v.hour, v.minute, v.second, v.millisecond, time);
+      value.Milliseconds += time.Milliseconds;
+    }
+    if (!ok)
+      throw Exception("column " + dataSet_.Fields(Column(i))->FieldName() +
+                      ": date or time out of range");
+    rows_->SetDateTime(Column(i), value);
+  }
+  void Text(size_t i, std::string_view text) override {
+    if (!ignoring_) rows_->SetText(Column(i), text);
+  }
+  void Bytes(size_t i, std::string_view bytes) override {
+    if (!ignoring_) rows_->SetBytes(Column(i), bytes);
+  }
+
+  // Drops a row left half-written by an error.
+  void Abandon() {
+    if (rows_ && inRow_) rows_->CancelRow();
+    rows_.reset();
+  }
+  void Finish() { rows_.reset(); }
+
+ private:
+  static int Column(size_t i) { return static_cast<int>(i); }
+
+  TDataSet& dataSet_;
+  std::function<void()> buildStore_;
+  std::optional<TRowAppender> rows_;
+  bool started_ = false;
+  bool ignoring_ = false;
+  bool inRow_ = false;
+};
+
+}  // namespace
+
+TFDQuery::TFDQuery() = default;
+TFDQuery::TFDQuery(TFDConnection* aConnection) : connection_(aConnection) {}
+TFDQuery::~TFDQuery() = default;
+
+TFDConnection& TFDQuery::CheckConnection() const {
+  if (!connection_) throw Exception("Query has no connection");
+  return *connection_;
+}
+
+void TFDQuery::Open(const std::string& aSql) {
+  Close();
+  sql_.SetText(aSql);
+  Open();
+}
+
+void TFDQuery::ExecSQL() {
+  CheckConnection().ExecSQL(sql_.Text());
+}
+
+void TFDQuery::ExecSQL(const std::string& aSql) {
+  sql_.SetText(aSql);
+  ExecSQL();
+}
+
+void TFDQuery::OpenCursor() {
+  TFDConnection& connection = CheckConnection();
+  // The fields come from the result set, not from an earlier one
+  FieldDefs().Clear();
+  DataSetSink sink(*this, [this] { TFDMemTable::OpenCursor(); });
+  try {
+    connection.Execute(sql_.Text(), &sink);
+  } catch (...) {
+    sink.Abandon();
+    throw;
+  }
+  sink.Finish();
+  // No result set: the command ran; the dataset opens with no fields and no records.
+  if (!sink.HasResult()) TFDMemTable::OpenCursor();
+}
+
+}  // namespace bramble
