@@ -20,6 +20,7 @@ namespace bramble {
 class TDataSet;
 namespace data_detail {
 class RowStore;
+struct Layout;
 struct Access;
 }  // namespace data_detail
 
@@ -143,8 +144,10 @@ class TDataSet {
   // Removes every record.
   void EmptyDataSet();
   // Raise "Field '<name>' must have a value" on Post for required fields that are null.
-  bool CheckRequired() const { return checkRequired_; }
-  void SetCheckRequired(bool aValue) { checkRequired_ = aValue; }
+  virtual bool CheckRequired() const { return checkRequired_; }
+  virtual void SetCheckRequired(bool aValue) { checkRequired_ = aValue; }
+  // The ftDataSet field whose nested dataset this is, or nullptr.
+  TField* DataSetField() const { return masterField_; }
 
   // ---- bookmarks ----
   TBookmark GetBookmark() const;  // of the current record; empty when there is none
@@ -186,6 +189,11 @@ class TDataSet {
   void SetCursor(std::int64_t aRow);  // row index, or -1 when empty
   void BindNested();
   void AttachStore(data_detail::RowStore* aStore);
+  void DetachNested();
+  data_detail::RowStore* EnsureStore();
+  void PrepareFields();
+  std::shared_ptr<const data_detail::Layout> MakeLayout() const;
+  void FinishOpen();
   std::int64_t CurrentRow() const { return cur_; }
   data_detail::RowStore* Store() const { return store_; }
 
@@ -195,7 +203,8 @@ class TDataSet {
   TDataSetState state_ = TDataSetState::dsInactive;
   std::unique_ptr<data_detail::RowStore> ownStore_;
   data_detail::RowStore* store_ = nullptr;  // ownStore_, or a master record's nested records
-  bool nested_ = false;                     // records live in a master dataset's record
+  TField* masterField_ = nullptr;           // the ftDataSet field whose records these are
+  bool hasNested_ = false;                  // some field is of kind ftDataSet
   std::int64_t cur_ = -1;
   bool eof_ = true;
   bool bof_ = true;

@@ -3,6 +3,7 @@
 // in-memory dataset that opens without fields creates one field per definition.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/data/FieldType.h"

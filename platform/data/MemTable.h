@@ -36,6 +36,8 @@ class TFDDataSet : public TDataSet {
   // supported: every Post is final.
   bool CachedUpdates() const { return false; }
   void SetCachedUpdates(bool aValue);
+  bool CheckRequired() const override { return updateOptions_.CheckRequired; }
+  void SetCheckRequired(bool aValue) override { updateOptions_.CheckRequired = aValue; }
 
   // Writes the field definitions and every record in the binary dataset format (the dataset
   // must be open; a pending change is posted first). Only sfBinary and sfAuto are supported.

@@ -1,0 +1,114 @@
+#pragma once
+// Internal to the data layer: the columnar record storage behind every dataset. Fixed-size
+// values live in one vector per column; texts, bytes and decimal texts in a per-column arena
+// of large chunks, so a record costs no heap allocation of its own.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/data/Field.h"
+
+namespace bramble::data_detail {
+
+struct Layout;
+
+struct ColumnLayout {
+  TFieldStorage Storage = TFieldStorage::None;
+  std::shared_ptr<const Layout> Child;  // DataSet storage: the nested records' layout
+};
+
+struct Layout {
+  std::vector<ColumnLayout> Columns;
+};
+
+// Where a text lives in an arena.
+struct TextRef {
+  std::uint32_t Chunk = 0;
+  std::uint32_t Offset = 0;
+  std::uint32_t Length = 0;
+};
+
+// Append-only byte storage in chunks that never move once written.
+class Arena {
+ public:
+  TextRef Put(std::string_view aBytes);
+  std::string_view Get(TextRef aRef) const {
+    if (aRef.Length == 0) return {};
+    return {chunks_[aRef.Chunk].get() + aRef.Offset, aRef.Length};
+  }
+  void Clear();
+  std::size_t Capacity() const { return capacity_; }
+
+ private:
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::uint32_t current_ = UINT32_MAX;  // chunk being filled
+  std::size_t currentSize_ = 0;
+  std::size_t currentUsed_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+class RowStore;
+
+struct Column {
+  TFieldStorage Storage = TFieldStorage::None;
+  std::shared_ptr<const Layout> Child;
+  std::vector<std::uint8_t> Null;  // 1 when the cell is null
+  std::vector<std::int32_t> I32;   // Int32
+  std::vector<std::int64_t> I64;   // Int64, Currency (scaled), DateTime (milliseconds)
+  std::vector<std::uint8_t> Bool;  // Boolean
+  std::vector<double> F64;         // Double
+  std::vector<long double> F80;    // Extended
+  std::vector<TextRef> Refs;       // Decimal, Text, Bytes
+  Arena Bytes;
+  std::vector<std::unique_ptr<RowStore>> Nested;  // DataSet (null: no nested records yet)
+};
+
+// Maximum length of one text or byte value.
+inline constexpr std::size_t kMaxValueBytes = UINT32_MAX;
+
+class RowStore {
+ public:
+  explicit RowStore(std::shared_ptr<const Layout> aLayout);
+  ~RowStore();
+
+  const std::shared_ptr<const Layout>& GetLayout() const { return layout_; }
+  std::int64_t Rows() const { return static_cast<std::int64_t>(ids_.size()); }
+  int ColumnCount() const { return static_cast<int>(columns_.size()); }
+  Column& Col(int aIndex) { return columns_[static_cast<std::size_t>(aIndex)]; }
+  const Column& Col(int aIndex) const { return columns_[static_cast<std::size_t>(aIndex)]; }
+
+  std::uint64_t IdAt(std::int64_t aRow) const { return ids_[static_cast<std::size_t>(aRow)]; }
+  // Row holding `aId`, -1 when none (ids grow with the row index).
+  std::int64_t FindId(std::uint64_t aId) const;
+
+  void Reserve(std::int64_t aRows);
+  // Appends a record whose cells are all null; returns its row index.
+  std::int64_t AppendNull();
+  void Erase(std::int64_t aRow);
+  void PopBack();
+  void ClearRows();
+
+  // Copies record `aRow` of `aFrom` (same layout) over record `aRow2` of this store; nested
+  // records are not copied.
+  void CopyRow(const RowStore& aFrom, std::int64_t aRow, std::int64_t aRow2);
+  // Nested records of a DataSet cell; created empty when `aCreate`, else may be null.
+  RowStore* NestedAt(int aColumn, std::int64_t aRow, bool aCreate);
+
+  std::string_view TextAt(int aColumn, std::int64_t aRow) const {
+    const Column& c = Col(aColumn);
+    return c.Bytes.Get(c.Refs[static_cast<std::size_t>(aRow)]);
+  }
+  void SetText(int aColumn, std::int64_t aRow, std::string_view aValue);
+
+ private:
+  std::shared_ptr<const Layout> layout_;
+  std::vector<Column> columns_;
+  std::vector<std::uint64_t> ids_;
+};
+
+// Record ids, unique in the process, so a bookmark never matches a record it was not taken on.
+std::uint64_t NextRowId();
+
+}  // namespace bramble::data_detail
