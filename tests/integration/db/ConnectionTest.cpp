@@ -27,6 +27,10 @@ struct ServerErrors {
   const char* badDatabase;  // … and for a database that does not exist
 };
 
+void PrintTo(const ServerErrors& p, std::ostream* os) {
+  *os << p.server.kind;
+}
+
 class ConnectTest : public ::testing::TestWithParam<ServerErrors> {};
 
 TEST_P(ConnectTest, ConnectsAndPassesOnTheServersOwnErrors) {

@@ -1,12 +1,16 @@
 #include "tests/integration/db/DbTestSupport.h"
 
+#include "platform/core/Exception.h"
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace bramble::dbtest {
 
@@ -53,6 +57,21 @@ TestConnection::TestConnection(const Server& server) : link_(MakeLink(server.dri
 TestConnection::~TestConnection() {
   connection_.Close();
   if (!sqliteFile_.empty()) std::remove(sqliteFile_.c_str());
+}
+
+void ExecDdl(TFDConnection& connection, const std::string& sql) {
+  constexpr int kAttempts = 50;
+  for (int attempt = 1;; ++attempt) {
+    try {
+      connection.ExecSQL(sql);
+      return;
+    } catch (const Exception& e) {
+      if (attempt == kAttempts ||
+          std::string(e.what()).find("concurrent update") == std::string::npos)
+        throw;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
+  }
 }
 
 bool ServersRequired() {

@@ -4,6 +4,7 @@
 // SQLite needs no server and always runs. When BRAMBLE_DB_REQUIRED=1, a server whose
 // variables are missing fails its tests instead of skipping them.
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "platform/data/DriverLink.h"
@@ -17,6 +18,11 @@ struct Server {
   std::string envPrefix;  // BRAMBLE_PG_ etc.; empty for SQLite
   std::string vendorLib;  // client library to give the driver link; empty for the default
 };
+
+// Test parameters print as their kind's name.
+inline void PrintTo(const Server& server, std::ostream* os) {
+  *os << server.kind;
+}
 
 // All kinds under test, InterBase through the Firebird client library.
 const Server kSQLite{"SQLite", "SQLite", "", ""};
@@ -43,6 +49,11 @@ class TestConnection {
   std::string sqliteFile_;
   bool available_ = false;
 };
+
+// Runs a DDL statement. Firebird fails DDL that runs at the same time as DDL of another
+// session on the same database ("update conflicts with concurrent update" on its system
+// tables); tests in parallel processes share one database, so such a statement is retried.
+void ExecDdl(TFDConnection& connection, const std::string& sql);
 
 // True when missing servers must fail the tests (BRAMBLE_DB_REQUIRED=1).
 bool ServersRequired();

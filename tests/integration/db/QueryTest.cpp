@@ -114,6 +114,10 @@ struct TypeCase {
   std::vector<Column> (*columns)();
 };
 
+void PrintTo(const TypeCase& p, std::ostream* os) {
+  *os << p.server.kind;
+}
+
 class TypeMappingTest : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(TypeMappingTest, FetchesEveryMappedTypeWithItsKindSizeAndValue) {
@@ -130,7 +134,7 @@ TEST_P(TypeMappingTest, FetchesEveryMappedTypeWithItsKindSizeAndValue) {
     values += std::string(", ") + col.literal;
     nulls += ", NULL";
   }
-  c->ExecSQL(ddl + ")");
+  ExecDdl(*c, ddl + ")");
   c->ExecSQL("INSERT INTO " + table + " (" + names + ") VALUES (" + values + ")");
   c->ExecSQL("INSERT INTO " + table + " (" + names + ") VALUES (" + nulls + ")");
 
@@ -153,7 +157,7 @@ TEST_P(TypeMappingTest, FetchesEveryMappedTypeWithItsKindSizeAndValue) {
   for (size_t i = 0; i < columns.size(); ++i)
     EXPECT_TRUE(q.Fields(static_cast<int>(i) + 1)->IsNull()) << columns[i].name;
   q.Close();
-  c->ExecSQL("DROP TABLE " + table);
+  ExecDdl(*c, "DROP TABLE " + table);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, TypeMappingTest,
@@ -169,6 +173,10 @@ struct StatementCase {
   const char* duplicateKey;  // the server's text for a primary-key violation
   const char* syntaxError;   // … and for a malformed statement
 };
+
+void PrintTo(const StatementCase& p, std::ostream* os) {
+  *os << p.server.kind;
+}
 
 class StatementTest : public ::testing::TestWithParam<StatementCase> {
  protected:
@@ -192,11 +200,18 @@ TEST_P(StatementTest, ExecSQLRunsDdlAndDmlAndCommitsEachCommand) {
   const auto& p = GetParam();
   TestConnection writer(p.server), reader(p.server);
   REQUIRE_SERVER(writer, p.server);
+  reader->Params().SetDatabase(writer->Params().Database());  // one SQLite file for both
   std::string table = UniqueName("bt_exec");
   TFDQuery q(writer.get());
-  q.SQL().SetText("CREATE TABLE " + table + " (id INTEGER NOT NULL PRIMARY KEY, name VARCHAR(10))");
-  q.ExecSQL();  // connects on demand
+  q.SQL().SetText("SELECT 1 AS one FROM " +
+                  std::string(p.server.driver == "FB" || p.server.driver == "IB"
+                                  ? "RDB$DATABASE"
+                                  : "(SELECT 1) AS t"));
+  q.ExecSQL();  // connects on demand; the row is not kept
   EXPECT_TRUE(writer->Connected());
+  EXPECT_FALSE(q.Active());
+  ExecDdl(*writer,
+          "CREATE TABLE " + table + " (id INTEGER NOT NULL PRIMARY KEY, name VARCHAR(10))");
   q.SQL().Clear();
   q.SQL().Add("INSERT INTO " + table);
   q.SQL().Add("VALUES (1, 'one')");
@@ -210,7 +225,7 @@ TEST_P(StatementTest, ExecSQLRunsDdlAndDmlAndCommitsEachCommand) {
   // the session stays usable after errors
   writer->ExecSQL("UPDATE " + table + " SET name = 'uno' WHERE id = 1");
   EXPECT_EQ(Count(*reader, table), 1);
-  writer->ExecSQL("DROP TABLE " + table);
+  ExecDdl(*writer, "DROP TABLE " + table);
 }
 
 TEST_P(StatementTest, OpenOfAStatementWithoutRowsRunsItOnceAndYieldsAnEmptyDataset) {
@@ -218,7 +233,7 @@ TEST_P(StatementTest, OpenOfAStatementWithoutRowsRunsItOnceAndYieldsAnEmptyDatas
   TestConnection c(p.server);
   REQUIRE_SERVER(c, p.server);
   std::string table = UniqueName("bt_open");
-  c->ExecSQL("CREATE TABLE " + table + " (id INTEGER)");
+  ExecDdl(*c, "CREATE TABLE " + table + " (id INTEGER)");
   c->ExecSQL("INSERT INTO " + table + " (id) VALUES (1)");
   TFDQuery q(c.get());
   q.SQL().SetText("INSERT INTO " + table + " (id) SELECT id + 10 FROM " + table);
@@ -238,7 +253,7 @@ TEST_P(StatementTest, OpenOfAStatementWithoutRowsRunsItOnceAndYieldsAnEmptyDatas
   q.Open();
   ASSERT_EQ(q.RecordCount(), 2);
   EXPECT_EQ(q.Fields(0)->AsLargeInt(), 2);
-  c->ExecSQL("DROP TABLE " + table);
+  ExecDdl(*c, "DROP TABLE " + table);
 }
 
 TEST_P(StatementTest, AFailedOpenLeavesTheQueryClosedWithTheServersMessage) {
