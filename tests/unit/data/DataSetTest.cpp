@@ -1,0 +1,252 @@
+// Cursor, editing, bookmarks, open/close and notifications of datasets.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/core/Exception.h"
+#include "platform/data/RowAppender.h"
+#include "tests/unit/data/DataFixtures.h"
+
+namespace bramble {
+namespace {
+
+using test::AddField;
+using test::Recorder;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
+
+// A table of `n` records whose ID field holds 1..n and NAME "r1".."rn".
+class Table : public ::testing::Test {
+ protected:
+  void Fill(int n) {
+    id = AddField(table, "ID", TFieldType::ftInteger);
+    name = AddField(table, "NAME", TFieldType::ftWideString, 20);
+    table.Open();
+    for (int i = 1; i <= n; ++i) {
+      table.Append();
+      id->SetAsInteger(i);
+      name->SetAsString("r" + std::to_string(i));
+      table.Post();
+    }
+  }
+  std::vector<int> Ids() {
+    std::vector<int> out;
+    for (table.First(); !table.Eof(); table.Next()) out.push_back(id->AsInteger());
+    return out;
+  }
+  TFDMemTable table;
+  TField* id = nullptr;
+  TField* name = nullptr;
+};
+
+TEST_F(Table, WalksForwardAndBackward) {
+  Fill(3);
+  EXPECT_EQ(table.RecordCount(), 3);
+  EXPECT_THAT(Ids(), ElementsAre(1, 2, 3));
+  EXPECT_TRUE(table.Eof());
+  EXPECT_EQ(table.RecNo(), 3);  // Next past the end stays on the last record
+  table.Last();
+  EXPECT_TRUE(table.Eof());
+  table.Prior();
+  EXPECT_FALSE(table.Eof());
+  EXPECT_EQ(id->AsInteger(), 2);
+  table.Prior();
+  table.Prior();
+  EXPECT_TRUE(table.Bof());
+  EXPECT_EQ(table.RecNo(), 1);
+  EXPECT_EQ(table.MoveBy(10), 2);
+  EXPECT_TRUE(table.Eof());
+}
+
+TEST_F(Table, RecNoCountsFromOneAndClampsToTheEnds) {
+  Fill(5);
+  for (auto [set, got] : {std::pair{3, 3}, {1, 1}, {5, 5}, {9, 5}, {0, 1}, {-4, 1}}) {
+    table.SetRecNo(set);
+    EXPECT_EQ(table.RecNo(), got) << set;
+    EXPECT_EQ(id->AsInteger(), got);
+    EXPECT_FALSE(table.Eof());
+  }
+}
+
+TEST_F(Table, EmptyTableIsAtBothEnds) {
+  Fill(0);
+  EXPECT_TRUE(table.IsEmpty());
+  EXPECT_TRUE(table.Eof());
+  EXPECT_TRUE(table.Bof());
+  EXPECT_EQ(table.RecNo(), 0);
+  table.First();
+  table.Next();
+  table.SetRecNo(3);
+  EXPECT_TRUE(table.Eof());
+  EXPECT_TRUE(id->IsNull());
+  EXPECT_THROW(table.Delete(), Exception);
+}
+
+TEST_F(Table, EditPostCancelAndDelete) {
+  Fill(3);
+  table.SetRecNo(2);
+  table.Edit();
+  EXPECT_EQ(table.State(), TDataSetState::dsEdit);
+  name->SetAsString("changed");
+  table.Cancel();
+  EXPECT_EQ(name->AsString(), "r2");
+  table.Edit();
+  name->SetAsString("changed");
+  table.Next();  // scrolling posts
+  EXPECT_EQ(table.State(), TDataSetState::dsBrowse);
+  table.SetRecNo(2);
+  EXPECT_EQ(name->AsString(), "changed");
+
+  table.Append();
+  id->SetAsInteger(4);
+  table.Cancel();  // a cancelled append leaves nothing behind
+  EXPECT_EQ(table.RecordCount(), 3);
+
+  table.SetRecNo(2);
+  table.Delete();
+  EXPECT_EQ(id->AsInteger(), 3);  // the next record becomes current
+  table.Delete();
+  EXPECT_EQ(id->AsInteger(), 1);  // deleting the last moves back
+  EXPECT_THAT(Ids(), ElementsAre(1));
+}
+
+TEST_F(Table, EditOnAnEmptyTableAppends) {
+  Fill(0);
+  table.Edit();
+  EXPECT_EQ(table.State(), TDataSetState::dsInsert);
+  id->SetAsInteger(1);
+  table.Post();
+  EXPECT_EQ(table.RecordCount(), 1);
+}
+
+TEST_F(Table, RequiredFieldsAreCheckedOnlyWhenAsked) {
+  Fill(0);
+  id->SetRequired(true);
+  table.Append();
+  table.Post();  // a memory table does not check
+  table.SetCheckRequired(true);
+  table.Append();
+  EXPECT_THAT([&] { table.Post(); }, ThrowsMessage<Exception>("Field 'ID' must have a value"));
+  EXPECT_EQ(table.State(), TDataSetState::dsInsert);
+}
+
+TEST_F(Table, BookmarksSurviveOtherChangesButNotTheirRecord) {
+  Fill(4);
+  table.SetRecNo(3);
+  TBookmark mark = table.GetBookmark();
+  table.First();
+  table.Delete();  // record 1 goes, record 3 moves up
+  table.Append();
+  id->SetAsInteger(9);
+  table.Post();
+  ASSERT_TRUE(table.BookmarkValid(mark));
+  table.GotoBookmark(mark);
+  EXPECT_EQ(id->AsInteger(), 3);
+  table.Delete();
+  EXPECT_FALSE(table.BookmarkValid(mark));
+  EXPECT_THAT([&] { table.GotoBookmark(mark); }, ThrowsMessage<Exception>("Record not found"));
+  table.FreeBookmark(mark);
+  EXPECT_FALSE(mark);
+  EXPECT_FALSE(table.BookmarkValid(mark));
+  // A bookmark of one table never finds a record of another.
+  TFDMemTable other;
+  AddField(other, "X", TFieldType::ftInteger);
+  other.Open();
+  other.Append();
+  other.Post();
+  EXPECT_FALSE(table.BookmarkValid(other.GetBookmark()));
+}
+
+TEST_F(Table, ClosingDiscardsRecordsAndReopeningGivesTheSameFields) {
+  Fill(3);
+  table.Close();
+  EXPECT_FALSE(table.Active());
+  EXPECT_EQ(table.RecordCount(), 0);
+  EXPECT_TRUE(id->IsNull());
+  ASSERT_EQ(table.FieldDefs().Count(), 2);  // made from the fields when it opened
+  table.Open();
+  EXPECT_TRUE(table.IsEmpty());
+  EXPECT_EQ(table.FieldCount(), 2);
+  EXPECT_EQ(table.Fields(0), id);
+}
+
+TEST(DataSetDefs, FieldsFromDefinitionsComeAndGoWithOpen) {
+  TFDMemTable table;
+  table.FieldDefs().Add("A", TFieldType::ftInteger);
+  table.FieldDefs().Add("B", TFieldType::ftString, 5, true);
+  table.Open();
+  ASSERT_EQ(table.FieldCount(), 2);
+  EXPECT_TRUE(table.FieldByName("b")->Required());
+  EXPECT_EQ(table.FieldByName("B")->Size(), 5);
+  EXPECT_THAT([&] { table.FieldByName("C"); }, ThrowsMessage<Exception>("Field 'C' not found"));
+  EXPECT_THAT([&] { table.Fields().Clear(); }, ThrowsMessage<Exception>(HasSubstr("open dataset")));
+  table.Close();
+  EXPECT_EQ(table.FieldCount(), 0);
+  table.Open();
+  EXPECT_EQ(table.FieldCount(), 2);
+  table.Close();
+  table.FieldDefs().Clear();
+  table.Open();  // no fields and no definitions: an open table without columns
+  EXPECT_EQ(table.FieldCount(), 0);
+  EXPECT_TRUE(table.IsEmpty());
+}
+
+TEST_F(Table, ControlsHearNothingWhileDisabledThenOneChange) {
+  Recorder rec;
+  table.AddListener(&rec);
+  Fill(2);
+  EXPECT_THAT(rec.events, ::testing::Contains(TDataEvent::deOpened));
+  rec.events.clear();
+  table.DisableControls();
+  table.DisableControls();
+  Ids();
+  table.Append();
+  id->SetAsInteger(3);
+  table.Post();
+  table.EnableControls();
+  EXPECT_TRUE(rec.events.empty());
+  table.EnableControls();
+  EXPECT_THAT(rec.events, ElementsAre(TDataEvent::deDataSetChange));
+  table.First();
+  rec.events.clear();
+  table.Next();
+  table.Prior();
+  table.Prior();  // already first: no move, no event
+  EXPECT_THAT(rec.events, ElementsAre(TDataEvent::deScrolled, TDataEvent::deScrolled));
+  rec.events.clear();
+  table.DisableControls();
+  table.Close();
+  table.EnableControls();
+  EXPECT_THAT(rec.events, ElementsAre(TDataEvent::deClosed));
+  table.RemoveListener(&rec);
+  table.Open();
+  EXPECT_EQ(rec.events.size(), 1u);
+}
+
+TEST_F(Table, RowAppenderFillsFastAndChecksStorage) {
+  Fill(1);
+  {
+    TRowAppender rows(table);
+    rows.Reserve(2);
+    rows.BeginRow();
+    rows.SetInt64(0, 2);
+    rows.SetText(1, "two");
+    rows.EndRow();
+    rows.BeginRow();
+    rows.SetInt32(0, 3);
+    EXPECT_THROW(rows.SetDateTime(0, TDateTime{}), Exception);
+    EXPECT_THROW(rows.SetInt64(0, INT64_MAX), Exception);
+    EXPECT_THROW(rows.SetNull(2), Exception);
+    rows.EndRow();
+    rows.BeginRow();  // never ended: dropped
+  }
+  EXPECT_EQ(table.RecNo(), 1);
+  EXPECT_THAT(Ids(), ElementsAre(1, 2, 3));
+  table.SetRecNo(3);
+  EXPECT_TRUE(name->IsNull());
+  TFDMemTable closed;
+  EXPECT_THROW(TRowAppender{closed}, Exception);
+}
+
+}  // namespace
+}  // namespace bramble
