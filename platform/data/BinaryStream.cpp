@@ -109,6 +109,8 @@ void WriteFields(Writer& w, const TFields& aFields, int aDepth) {
 
 void WriteRows(Writer& w, const RowStore* aStore, const Layout& aLayout, bool aCount64) {
   const std::int64_t rows = aStore != nullptr ? aStore->Rows() : 0;
+  if (!aCount64 && rows > static_cast<std::int64_t>(UINT32_MAX))
+    throw Exception("Too many nested records to save");
   if (aCount64)
     w.Put<std::uint64_t>(static_cast<std::uint64_t>(rows));
   else
@@ -232,6 +234,7 @@ void ReadFieldDefs(Reader& r, TFieldDefs& aDefs, int aDepth) {
 }
 
 void ReadRows(Reader& r, RowStore& aStore, bool aCount64) {
+  // Nesting is bounded by the field definitions, which are bounded in depth.
   const std::uint64_t rows =
       aCount64 ? r.Get<std::uint64_t>("record count") : r.Get<std::uint32_t>("nested record count");
   const int n = aStore.ColumnCount();
@@ -253,16 +256,28 @@ void ReadRows(Reader& r, RowStore& aStore, bool aCount64) {
       Column& col = aStore.Col(c);
       switch (col.Storage) {
         case TFieldStorage::Int32:
-          col.I32[row] = r.Get<std::int32_t>("value");
+        case TFieldStorage::Int64: {
+          const std::int64_t v = col.Storage == TFieldStorage::Int32 ? r.Get<std::int32_t>("value")
+                                                                     : r.Get<std::int64_t>("value");
+          std::int64_t min = 0, max = 0;
+          IntegerRange(col.Type, min, max);
+          if (v < min || v > max) Malformed("integer value out of range for its field kind");
+          if (col.Storage == TFieldStorage::Int32)
+            col.I32[row] = static_cast<std::int32_t>(v);
+          else
+            col.I64[row] = v;
           break;
-        case TFieldStorage::Int64:
+        }
         case TFieldStorage::Currency:
           col.I64[row] = r.Get<std::int64_t>("value");
           break;
         case TFieldStorage::DateTime: {
-          const auto ms = r.Get<std::int64_t>("date-time value");
-          if (!IsValidDateTime(TDateTime{ms})) Malformed("date-time value out of range");
-          col.I64[row] = ms;
+          const TDateTime v{r.Get<std::int64_t>("date-time value")};
+          if (!IsValidDateTime(v)) Malformed("date-time value out of range");
+          if ((col.Type == TFieldType::ftDate && v.TimeOfDay() != 0) ||
+              (col.Type == TFieldType::ftTime && v.Days() != 0))
+            Malformed("date-time value does not fit its field kind");
+          col.I64[row] = v.Milliseconds;
           break;
         }
         case TFieldStorage::Boolean: {
@@ -291,9 +306,13 @@ void ReadRows(Reader& r, RowStore& aStore, bool aCount64) {
           col.Refs[row] = col.Bytes.Put(value);
           break;
         }
-        case TFieldStorage::DataSet:
-          ReadRows(r, *aStore.NestedAt(c, rowIndex, true), false);
+        case TFieldStorage::DataSet: {
+          RowStore& nested = *aStore.NestedAt(c, rowIndex, true);
+          ReadRows(r, nested, false);
+          // A cell without nested records is written as null, never as an empty list.
+          if (nested.Rows() == 0) Malformed("empty nested records not marked null");
           break;
+        }
         case TFieldStorage::None:
           break;
       }

@@ -134,6 +134,7 @@ std::shared_ptr<const Layout> TDataSet::MakeLayout() const {
   for (int i = 0; i < fields_.Count(); ++i) {
     const TField& f = *fields_.Fields(i);
     auto& c = layout->Columns[static_cast<std::size_t>(i)];
+    c.Type = f.DataType();
     c.Storage = f.Storage();
     if (f.NestedDataSet() != nullptr) c.Child = f.NestedDataSet()->MakeLayout();
   }

@@ -111,10 +111,7 @@ void TField::SetVisible(bool aValue) {
 
 // ---- access to the cell -------------------------------------------------------------------
 
-namespace {
-
-// Integer range each integer kind accepts.
-void IntRange(TFieldType aType, std::int64_t& aMin, std::int64_t& aMax) {
+void IntegerRange(TFieldType aType, std::int64_t& aMin, std::int64_t& aMax) {
   switch (aType) {
     case TFieldType::ftSmallint:
       aMin = INT16_MIN, aMax = INT16_MAX;
@@ -139,6 +136,8 @@ void IntRange(TFieldType aType, std::int64_t& aMin, std::int64_t& aMax) {
       break;
   }
 }
+
+namespace {
 
 // Whole number nearest to `aValue` (half to even), or an error when out of int64 range.
 std::int64_t RoundToInt64(long double aValue, const std::string& aName) {
@@ -212,7 +211,7 @@ struct Writer {
 
   void Int(std::int64_t v) const {
     std::int64_t lo, hi;
-    IntRange(f.DataType(), lo, hi);
+    IntegerRange(f.DataType(), lo, hi);
     if (v < lo || v > hi)
       throw Exception("Value " + std::to_string(v) + " is out of range for field '" +
                       f.FieldName() + "'");

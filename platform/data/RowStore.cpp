@@ -61,6 +61,7 @@ void Arena::Clear() {
 RowStore::RowStore(std::shared_ptr<const Layout> aLayout) : layout_(std::move(aLayout)) {
   columns_.resize(layout_->Columns.size());
   for (std::size_t i = 0; i < columns_.size(); ++i) {
+    columns_[i].Type = layout_->Columns[i].Type;
     columns_[i].Storage = layout_->Columns[i].Storage;
     columns_[i].Child = layout_->Columns[i].Child;
   }

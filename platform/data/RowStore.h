@@ -10,11 +10,17 @@
 
 #include "platform/data/Field.h"
 
+namespace bramble {
+// Whole numbers a field of integer kind `aType` accepts.
+void IntegerRange(TFieldType aType, std::int64_t& aMin, std::int64_t& aMax);
+}  // namespace bramble
+
 namespace bramble::data_detail {
 
 struct Layout;
 
 struct ColumnLayout {
+  TFieldType Type = TFieldType::ftUnknown;
   TFieldStorage Storage = TFieldStorage::None;
   std::shared_ptr<const Layout> Child;  // DataSet storage: the nested records' layout
 };
@@ -52,6 +58,7 @@ class Arena {
 class RowStore;
 
 struct Column {
+  TFieldType Type = TFieldType::ftUnknown;
   TFieldStorage Storage = TFieldStorage::None;
   std::shared_ptr<const Layout> Child;
   std::vector<std::uint8_t> Null;  // 1 when the cell is null

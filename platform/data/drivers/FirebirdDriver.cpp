@@ -398,9 +398,7 @@ class FbConnection : public Connection {
       case SQL_D_FLOAT: {
         double d = Read<double>(v);
         if (column.type != ftFMTBcd) return sink.Float(i, d);
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.*f", column.size, d);
-        return sink.Decimal(i, CanonicalDecimal(buffer));
+        return sink.Decimal(i, FixedDecimal(d, column.size));
       }
       case SQL_TIMESTAMP: {
         auto ts = Read<ISC_TIMESTAMP>(v);

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "platform/core/Exception.h"
@@ -9,6 +10,9 @@
 namespace bramble::drivers {
 
 namespace {
+
+// Room for the largest double in fixed notation (309 digits) with any scale servers use.
+constexpr size_t kFixedBuffer = 400;
 
 [[noreturn]] void Malformed(const char* what, std::string_view text) {
   throw Exception(std::string("cannot read ") + what + " value '" +
@@ -125,6 +129,16 @@ std::string ScaledToDecimal(std::int64_t unscaled, int scale) {
     digits.append(static_cast<size_t>(-scale), '0');
   }
   return negative ? "-" + digits : digits;
+}
+
+std::string FixedDecimal(double value, int scale) {
+  if (!std::isfinite(value))
+    throw Exception("cannot store " + std::to_string(value) + " as a decimal");
+  char buffer[kFixedBuffer];
+  auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, scale);
+  if (ec != std::errc()) throw Exception("cannot store " + std::to_string(value) + " as a decimal");
+  return std::string(buffer, end);
 }
 
 std::string CanonicalDecimal(std::string_view text) {

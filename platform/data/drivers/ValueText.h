@@ -21,6 +21,10 @@ DateTimeValue ParseDateTime(std::string_view text);
 // The decimal text of `unscaled` * 10^-scale, e.g. (-1250, 2) -> "-12.50".
 std::string ScaledToDecimal(std::int64_t unscaled, int scale);
 
+// `value` as a decimal text with exactly `scale` decimals (rounded), e.g. (2.5, 2) -> "2.50".
+// Raises for NaN and infinities, which no decimal holds.
+std::string FixedDecimal(double value, int scale);
+
 // A decimal text in canonical form: optional "-", digits, optional "." and digits. Accepts a
 // leading "+", surrounding blanks and a missing integer part (".5").
 std::string CanonicalDecimal(std::string_view text);

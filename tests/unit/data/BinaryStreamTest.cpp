@@ -275,6 +275,13 @@ TEST(BinaryStream, ValuesThatNoFieldCouldHoldAreRejected) {
   EXPECT_THROW(t.LoadFromBytes(oneValue(TFieldType::ftBoolean, "\x02")), Exception);
   EXPECT_THROW(t.LoadFromBytes(oneValue(TFieldType::ftDateTime, i64(kMaxDateTimeMs + 1))),
                Exception);
+  EXPECT_THROW(t.LoadFromBytes(oneValue(TFieldType::ftDate, i64(1))),
+               Exception);  // a date with a time
+  const std::int32_t big = 40000;
+  EXPECT_THROW(t.LoadFromBytes(oneValue(TFieldType::ftSmallint,
+                                        std::string(reinterpret_cast<const char*>(&big), 4))),
+               Exception);
+  EXPECT_FALSE(t.Active());
   t.LoadFromBytes(oneValue(TFieldType::ftDateTime, i64(kMaxDateTimeMs)));
   EXPECT_EQ(t.Fields(0)->AsString(), "9999-12-31 23:59:59.999");
 }
