@@ -135,10 +135,26 @@ std::string FixedDecimal(double value, int scale) {
   if (!std::isfinite(value))
     throw Exception("cannot store " + std::to_string(value) + " as a decimal");
   char buffer[kFixedBuffer];
-  auto [end, ec] =
+  // The shortest text that reads back as `value` is usually the decimal that was stored
+  // ("1234.5" for 1234.5) and is much cheaper to make than a rounded one: pad it when it
+  // has no more decimals than the scale, round only when it has more.
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  if (ec == std::errc()) {
+    std::string_view text(buffer, static_cast<size_t>(end - buffer));
+    size_t point = text.find('.');
+    size_t decimals = point == std::string_view::npos ? 0 : text.size() - point - 1;
+    if (decimals <= static_cast<size_t>(scale)) {
+      std::string out(text);
+      if (scale > 0 && point == std::string_view::npos) out += '.';
+      out.append(static_cast<size_t>(scale) - decimals, '0');
+      return out;
+    }
+  }
+  auto [roundedEnd, roundedEc] =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, scale);
-  if (ec != std::errc()) throw Exception("cannot store " + std::to_string(value) + " as a decimal");
-  return std::string(buffer, end);
+  if (roundedEc != std::errc())
+    throw Exception("cannot store " + std::to_string(value) + " as a decimal");
+  return std::string(buffer, roundedEnd);
 }
 
 std::string CanonicalDecimal(std::string_view text) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/core/Exception.h"
 
 namespace bramble::drivers {
@@ -52,6 +54,17 @@ TEST(ValueTextTest, ScaledIntegersBecomeExactDecimalTexts) {
       {0, 2, "0.00"},       {42, 0, "42"},   {INT64_MIN, 4, "-922337203685477.5808"},
   };
   for (const auto& c : cases) EXPECT_EQ(ScaledToDecimal(c.unscaled, c.scale), c.expected);
+}
+
+TEST(ValueTextTest, FixedDecimalPrintsRealsAtTheColumnsScale) {
+  EXPECT_EQ(FixedDecimal(2.5, 2), "2.50");
+  EXPECT_EQ(FixedDecimal(3, 2), "3.00");
+  EXPECT_EQ(FixedDecimal(0.1 + 0.2, 2), "0.30");  // more digits than the scale: rounded
+  EXPECT_EQ(FixedDecimal(2.675, 0), "3");
+  EXPECT_EQ(FixedDecimal(1234567890.12, 2), "1234567890.12");
+  EXPECT_EQ(FixedDecimal(-0.004, 2), "-0.00");
+  EXPECT_EQ(FixedDecimal(1e20, 0), "100000000000000000000");
+  EXPECT_THROW(FixedDecimal(std::numeric_limits<double>::quiet_NaN(), 2), Exception);
 }
 
 TEST(ValueTextTest, CanonicalDecimalNormalisesOrRejects) {
