@@ -107,7 +107,77 @@ void WriteFields(Writer& w, const TFields& aFields, int aDepth) {
   }
 }
 
-void WriteRows(Writer& w, const RowStore* aStore, const Layout& aLayout, bool aCount64) {
+// Records are written in two passes: the exact size first, then the bytes straight into the
+// reserved space, so that a large result costs one allocation and no per-value bookkeeping.
+bool CellIsNull(const Column& aCol, std::size_t aRow) {
+  if (aCol.Storage == TFieldStorage::DataSet) {
+    const RowStore* nested = aCol.Nested[aRow].get();
+    return nested == nullptr || nested->Rows() == 0;
+  }
+  return aCol.Null[aRow] != 0;
+}
+
+std::size_t RowsSize(const RowStore* aStore, const Layout& aLayout, bool aCount64) {
+  std::size_t size = aCount64 ? 8 : 4;
+  const std::int64_t rows = aStore != nullptr ? aStore->Rows() : 0;
+  if (rows == 0) return size;
+  const std::size_t n = aLayout.Columns.size();
+  size += static_cast<std::size_t>(rows) * ((n + 7) / 8);
+  for (std::size_t c = 0; c < n; ++c) {
+    const Column& col = aStore->Col(static_cast<int>(c));
+    std::size_t width = 0;
+    switch (col.Storage) {
+      case TFieldStorage::Int32:
+        width = 4;
+        break;
+      case TFieldStorage::Int64:
+      case TFieldStorage::Currency:
+      case TFieldStorage::DateTime:
+      case TFieldStorage::Double:
+        width = 8;
+        break;
+      case TFieldStorage::Boolean:
+        width = 1;
+        break;
+      case TFieldStorage::Extended:
+        width = kExtendedBytes;
+        break;
+      default:
+        break;
+    }
+    for (std::size_t r = 0; r < static_cast<std::size_t>(rows); ++r) {
+      if (CellIsNull(col, r)) continue;
+      if (width != 0)
+        size += width;
+      else if (col.Storage == TFieldStorage::DataSet)
+        size += RowsSize(col.Nested[r].get(), *col.Child, false);
+      else
+        size += 4 + col.Refs[r].Length;
+    }
+  }
+  return size;
+}
+
+class RawWriter {
+ public:
+  explicit RawWriter(char* aAt) : p_(aAt) {}
+  template <typename T>
+  void Put(T v) {
+    v = ToLittle(v);
+    std::memcpy(p_, &v, sizeof v);
+    p_ += sizeof v;
+  }
+  void Bytes(const void* aData, std::size_t aCount) {
+    if (aCount != 0) std::memcpy(p_, aData, aCount);
+    p_ += aCount;
+  }
+  char* At() const { return p_; }
+
+ private:
+  char* p_;
+};
+
+void WriteRowsRaw(RawWriter& w, const RowStore* aStore, const Layout& aLayout, bool aCount64) {
   const std::int64_t rows = aStore != nullptr ? aStore->Rows() : 0;
   if (!aCount64 && rows > static_cast<std::int64_t>(UINT32_MAX))
     throw Exception("Too many nested records to save");
@@ -117,57 +187,62 @@ void WriteRows(Writer& w, const RowStore* aStore, const Layout& aLayout, bool aC
     w.Put<std::uint32_t>(static_cast<std::uint32_t>(rows));
   const int n = static_cast<int>(aLayout.Columns.size());
   const std::size_t bitmapBytes = (static_cast<std::size_t>(n) + 7) / 8;
-  std::string& out = w.Out();
   for (std::int64_t r = 0; r < rows; ++r) {
     const auto row = static_cast<std::size_t>(r);
-    const std::size_t bitmapAt = out.size();
-    out.append(bitmapBytes, '\0');
+    char* bitmap = w.At();
+    std::memset(bitmap, 0, bitmapBytes);
+    RawWriter values(bitmap + bitmapBytes);
     for (int c = 0; c < n; ++c) {
       const Column& col = aStore->Col(c);
-      bool isNull = col.Null[row] != 0;
-      const RowStore* nested = nullptr;
-      if (col.Storage == TFieldStorage::DataSet) {
-        nested = col.Nested[row].get();
-        isNull = nested == nullptr || nested->Rows() == 0;
-      }
-      if (isNull) {
-        out[bitmapAt + static_cast<std::size_t>(c) / 8] |= static_cast<char>(1u << (c % 8));
+      if (CellIsNull(col, row)) {
+        bitmap[c / 8] = static_cast<char>(bitmap[c / 8] | (1 << (c % 8)));
         continue;
       }
       switch (col.Storage) {
         case TFieldStorage::Int32:
-          w.Put<std::int32_t>(col.I32[row]);
+          values.Put<std::int32_t>(col.I32[row]);
           break;
         case TFieldStorage::Int64:
         case TFieldStorage::Currency:
         case TFieldStorage::DateTime:
-          w.Put<std::int64_t>(col.I64[row]);
+          values.Put<std::int64_t>(col.I64[row]);
           break;
         case TFieldStorage::Boolean:
-          w.Put<std::uint8_t>(col.Bool[row] ? 1 : 0);
+          values.Put<std::uint8_t>(col.Bool[row] ? 1 : 0);
           break;
         case TFieldStorage::Double:
-          w.Put<std::uint64_t>(std::bit_cast<std::uint64_t>(col.F64[row]));
+          values.Put<std::uint64_t>(std::bit_cast<std::uint64_t>(col.F64[row]));
           break;
-        case TFieldStorage::Extended: {
-          unsigned char bytes[sizeof(long double)] = {};
-          std::memcpy(bytes, &col.F80[row], sizeof(long double));
-          out.append(reinterpret_cast<const char*>(bytes), kExtendedBytes);
+        case TFieldStorage::Extended:
+          values.Bytes(&col.F80[row], kExtendedBytes);
           break;
-        }
         case TFieldStorage::Decimal:
         case TFieldStorage::Text:
-        case TFieldStorage::Bytes:
-          w.Text32(col.Bytes.Get(col.Refs[row]));
+        case TFieldStorage::Bytes: {
+          const std::string_view v = col.Bytes.Get(col.Refs[row]);
+          values.Put<std::uint32_t>(static_cast<std::uint32_t>(v.size()));
+          values.Bytes(v.data(), v.size());
           break;
+        }
         case TFieldStorage::DataSet:
-          WriteRows(w, nested, *col.Child, false);
+          WriteRowsRaw(values, col.Nested[row].get(), *col.Child, false);
           break;
         case TFieldStorage::None:
           break;
       }
     }
+    w = values;
   }
+}
+
+void WriteRows(Writer& w, const RowStore* aStore, const Layout& aLayout) {
+  std::string& out = w.Out();
+  const std::size_t start = out.size();
+  const std::size_t size = RowsSize(aStore, aLayout, true);
+  out.resize(start + size);
+  RawWriter raw(out.data() + start);
+  WriteRowsRaw(raw, aStore, aLayout, true);
+  if (raw.At() != out.data() + out.size()) throw Exception("Internal error: record size mismatch");
 }
 
 // ---- reading -------------------------------------------------------------------------------
@@ -332,7 +407,7 @@ void SaveDataSetBinary(TDataSet& aDataSet, std::string& aOut) {
   w.Put<std::uint16_t>(0);
   WriteFields(w, aDataSet.Fields(), 0);
   RowStore* store = Access::Store(aDataSet);
-  WriteRows(w, store, *store->GetLayout(), true);
+  WriteRows(w, store, *store->GetLayout());
 }
 
 void LoadDataSetBinary(TDataSet& aDataSet, std::string_view aBytes) {
