@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/core/Exception.h"
 #include "platform/data/FDQuery.h"
 #include "tests/integration/db/DbTestSupport.h"
@@ -264,6 +266,38 @@ TEST_P(StatementTest, AFailedOpenLeavesTheQueryClosedWithTheServersMessage) {
   q.SQL().SetText("SELEC 1");
   EXPECT_THAT(Error([&] { q.Open(); }), HasSubstr(p.syntaxError));
   EXPECT_FALSE(q.Active());
+}
+
+// The server runs requests on many threads at once, each with its own connection; the first
+// connections of a process also load and set up the client library concurrently.
+TEST_P(StatementTest, ConnectionsOnManyThreadsAtOnce) {
+  const auto& p = GetParam();
+  TestConnection probe(p.server);
+  REQUIRE_SERVER(probe, p.server);
+  constexpr int kThreads = 8;
+  std::vector<std::string> results(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      try {
+        TestConnection c(p.server);
+        TFDQuery q(c.get());
+        q.SQL().SetText(p.server.driver == "FB" || p.server.driver == "IB"
+                            ? "SELECT " + std::to_string(t) + " FROM RDB$DATABASE"
+                            : "SELECT " + std::to_string(t));
+        for (int round = 0; round < 5; ++round) {
+          q.Open();
+          results[t] += q.Fields(0)->AsString();
+          q.Close();
+        }
+      } catch (const std::exception& e) {
+        results[t] = e.what();
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t)
+    EXPECT_EQ(results[t], std::string(5, static_cast<char>('0' + t)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
