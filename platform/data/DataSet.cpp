@@ -159,8 +159,11 @@ void TDataSet::Open() {
     OpenCursor();
     if (store_ == nullptr) BuildStore();
   } catch (...) {
+    // A failed open leaves the dataset as a closed one: no records, no fields made from
+    // definitions, so the next open builds them afresh.
     ownStore_.reset();
     store_ = nullptr;
+    DropDefaultFields();
     throw;
   }
   FinishOpen();
@@ -186,18 +189,19 @@ void TDataSet::Close() {
   editBackup_.reset();
   cur_ = -1;
   bof_ = eof_ = true;
-  // Fields made from the definitions at Open go away with the records.
-  auto& items = fields_.items_;
-  const bool hadDefault =
-      std::any_of(items.begin(), items.end(), [](const auto& f) { return f->DefaultField(); });
-  if (hadDefault) {
-    items.erase(
-        std::remove_if(items.begin(), items.end(), [](const auto& f) { return f->DefaultField(); }),
-        items.end());
-    for (std::size_t i = 0; i < items.size(); ++i) items[i]->index_ = static_cast<int>(i);
-  }
+  DropDefaultFields();
   CloseCursor();
   Notify(TDataEvent::deClosed);
+}
+
+// Fields made from the definitions at Open go away with the records.
+void TDataSet::DropDefaultFields() {
+  auto& items = fields_.items_;
+  const auto isDefault = [](const auto& f) { return f->DefaultField(); };
+  if (std::none_of(items.begin(), items.end(), isDefault)) return;
+  items.erase(std::remove_if(items.begin(), items.end(), isDefault), items.end());
+  for (std::size_t i = 0; i < items.size(); ++i) items[i]->index_ = static_cast<int>(i);
+  Notify(TDataEvent::deLayoutChange);
 }
 
 // ---- nested datasets -------------------------------------------------------------------------

@@ -190,6 +190,7 @@ class TDataSet {
   void BindNested();
   void AttachStore(data_detail::RowStore* aStore);
   void DetachNested();
+  void DropDefaultFields();
   data_detail::RowStore* EnsureStore();
   void PrepareFields();
   std::shared_ptr<const data_detail::Layout> MakeLayout() const;

@@ -191,6 +191,32 @@ TEST(DataSetDefs, FieldsFromDefinitionsComeAndGoWithOpen) {
   EXPECT_TRUE(table.IsEmpty());
 }
 
+// A dataset that fetches its records elsewhere and fails after its fields were made.
+class FailingOpen : public TFDMemTable {
+ public:
+  bool fail = true;
+
+ protected:
+  void OpenCursor() override {
+    TFDMemTable::OpenCursor();
+    if (fail) throw Exception("fetch failed");
+  }
+};
+
+TEST(DataSetDefs, AFailedOpenLeavesNoFieldsBehind) {
+  FailingOpen query;
+  query.FieldDefs().Add("OLD", TFieldType::ftInteger);
+  EXPECT_THAT([&] { query.Open(); }, ThrowsMessage<Exception>("fetch failed"));
+  EXPECT_FALSE(query.Active());
+  EXPECT_EQ(query.FieldCount(), 0);
+  query.FieldDefs().Clear();
+  query.FieldDefs().Add("NEW", TFieldType::ftString, 3);
+  query.fail = false;
+  query.Open();
+  ASSERT_EQ(query.FieldCount(), 1);
+  EXPECT_EQ(query.Fields(0)->FieldName(), "NEW");
+}
+
 TEST_F(Table, ControlsHearNothingWhileDisabledThenOneChange) {
   Recorder rec;
   table.AddListener(&rec);
