@@ -310,5 +310,42 @@ INSTANTIATE_TEST_SUITE_P(
         StatementCase{kIB, "violation of PRIMARY or UNIQUE KEY constraint", "Token unknown"}),
     [](const auto& info) { return info.param.server.kind; });
 
+struct CharsetCase {
+  Server server;
+  const char* characterSet;  // a single-byte client character set of that server
+};
+void PrintTo(const CharsetCase& p, std::ostream* os) {
+  *os << p.server.kind;
+}
+
+class CharacterSetTest : public ::testing::TestWithParam<CharsetCase> {};
+
+// With a client character set other than UTF-8 the server sends that set's bytes; the text
+// the program sees is still UTF-8, in both directions.
+TEST_P(CharacterSetTest, TextCrossesAClientCharacterSetAsUtf8) {
+  const auto& p = GetParam();
+  TestConnection c(p.server);
+  REQUIRE_SERVER(c, p.server);
+  c->Params().SetValue("CharacterSet", p.characterSet);
+  TFDQuery q(c.get());
+  q.SQL().SetText("SELECT 'Ação é €' AS \"Situação\"");
+  q.Open();
+  EXPECT_EQ(q.Fields(0)->FieldName(), "Situação");
+  EXPECT_EQ(q.Fields(0)->AsString(), "Ação é €");
+  q.Close();
+  q.SQL().SetText("SELECT '日本'");
+  try {
+    q.Open();
+    ADD_FAILURE() << "characters outside the set were sent";
+  } catch (const Exception& e) {
+    EXPECT_THAT(e.what(), HasSubstr(p.characterSet));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, CharacterSetTest,
+                         ::testing::Values(CharsetCase{kPG, "WIN1252"},
+                                           CharsetCase{kMySQL, "latin1"}),
+                         [](const auto& info) { return info.param.server.kind; });
+
 }  // namespace
 }  // namespace bramble::dbtest
