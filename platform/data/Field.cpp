@@ -611,6 +611,26 @@ std::string TField::AsBytes() const {
   return AsString();
 }
 
+std::string TField::DisplayTextAt(int aRecNo) const {
+  if (dataSet_ == nullptr || dataSet_->store_ == nullptr || aRecNo < 1 ||
+      aRecNo > dataSet_->store_->Rows())
+    return {};
+  const std::int64_t row = aRecNo - 1;
+  if (storage_ == TFieldStorage::DataSet) return "(DATASET)";
+  // Read through the ordinary getters with the cursor moved for the moment only; nothing is
+  // bound or told, and the cursor is back before returning.
+  const std::int64_t saved = dataSet_->cur_;
+  dataSet_->cur_ = row;
+  try {
+    std::string text = DisplayText();
+    dataSet_->cur_ = saved;
+    return text;
+  } catch (...) {
+    dataSet_->cur_ = saved;
+    throw;
+  }
+}
+
 std::string TField::DisplayText() const {
   if (storage_ == TFieldStorage::Bytes) return IsNull() ? "" : "(BLOB)";
   if (storage_ == TFieldStorage::DataSet) return "(DATASET)";

@@ -115,6 +115,10 @@ class TField {
   // nested datasets as "(DATASET)".
   std::string DisplayText() const;
 
+  // The display text of record `aRecNo` (counting from 1) without moving the cursor or telling
+  // bound controls: for grids that draw many records. Out-of-range numbers give "".
+  std::string DisplayTextAt(int aRecNo) const;
+
   // ftDataSet only: the nested dataset, whose records are those of the owner's current record
   // (nullptr for every other kind). Define its fields before the owner opens.
   TFDMemTable* NestedDataSet() const { return nested_.get(); }

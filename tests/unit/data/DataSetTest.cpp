@@ -249,6 +249,20 @@ TEST_F(Table, ControlsHearNothingWhileDisabledThenOneChange) {
   EXPECT_EQ(rec.events.size(), 1u);
 }
 
+TEST_F(Table, GridsReadAnyRecordWithoutMovingTheCursor) {
+  Fill(3);
+  table.SetRecNo(2);
+  Recorder rec;
+  table.AddListener(&rec);
+  EXPECT_EQ(name->DisplayTextAt(3), "r3");
+  EXPECT_EQ(id->DisplayTextAt(1), "1");
+  EXPECT_EQ(id->DisplayTextAt(4), "");
+  EXPECT_EQ(id->DisplayTextAt(0), "");
+  EXPECT_EQ(table.RecNo(), 2);
+  EXPECT_TRUE(rec.events.empty());
+  table.RemoveListener(&rec);
+}
+
 TEST_F(Table, RowAppenderFillsFastAndChecksStorage) {
   Fill(1);
   {
