@@ -38,12 +38,12 @@ void TFDPhysDriverLink::SetVendorLib(const std::string& path) {
   vendorLib_ = path;
 }
 
-const TFDPhysDriverLink* TFDPhysDriverLink::Find(const std::string& driverId) {
+std::string TFDPhysDriverLink::FindVendorLib(const std::string& driverId) {
   std::lock_guard lock(gMutex);
   auto& links = Links();
   for (auto it = links.rbegin(); it != links.rend(); ++it)
-    if ((*it)->driverId_ == driverId) return *it;
-  return nullptr;
+    if ((*it)->driverId_ == driverId) return (*it)->vendorLib_;
+  return "";
 }
 
 }  // namespace bramble

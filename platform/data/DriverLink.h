@@ -19,8 +19,10 @@ class TFDPhysDriverLink {
   std::string VendorLib() const;
   void SetVendorLib(const std::string& path);
 
-  // The link a connection without attached links uses for `driverId`, or null.
-  static const TFDPhysDriverLink* Find(const std::string& driverId);
+  // The VendorLib of the link a connection without attached links uses for `driverId`
+  // (the most recently created one that still exists); empty when there is none. Read under
+  // the links' lock, so another thread may destroy its links meanwhile.
+  static std::string FindVendorLib(const std::string& driverId);
 
  private:
   std::string driverId_;

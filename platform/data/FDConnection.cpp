@@ -52,8 +52,7 @@ void TFDConnection::Open() {
   const TFDPhysDriverLink* link = nullptr;
   for (auto it = links_.rbegin(); it != links_.rend() && !link; ++it)
     if ((*it)->DriverID() == driverName_) link = *it;
-  if (!link) link = TFDPhysDriverLink::Find(driverName_);
-  if (link) p.vendorLib = link->VendorLib();
+  p.vendorLib = link ? link->VendorLib() : TFDPhysDriverLink::FindVendorLib(driverName_);
   session_ = drivers::OpenConnection(driverName_, p);
 }
 

@@ -59,7 +59,8 @@ class TFDConnection {
   std::function<void(TFDConnection&)> BeforeConnect;
 
   // Uses `link` (not owned; it must outlive its use here) for its driver identifier instead
-  // of the process-wide lookup of TFDPhysDriverLink::Find.
+  // of the process-wide lookup of TFDPhysDriverLink::FindVendorLib. Attach the links when
+  // several connections with different client libraries may connect at the same time.
   void AddDriverLink(const TFDPhysDriverLink* link);
 
   bool Connected() const { return session_ != nullptr; }

@@ -84,6 +84,20 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ClientLibraryTest,
                                            Server{"MSSQL", "MSSQL", "", ""}),
                          [](const auto& info) { return info.param.kind; });
 
+TEST(DriverLinkTest, AConnectionWithoutAttachedLinksUsesTheNewestLiveLinkOfItsDriver) {
+  TFDConnection c;
+  c.SetDriverName("SQLite");
+  c.Params().SetDatabase(":memory:");
+  {
+    TFDPhysSQLiteDriverLink older, newer;
+    older.SetVendorLib("/nonexistent/older.so");
+    newer.SetVendorLib("/nonexistent/newer.so");
+    EXPECT_THAT(ConnectError(c), HasSubstr("/nonexistent/newer.so"));
+  }
+  c.Open();  // the links are gone: the system's library again
+  EXPECT_TRUE(c.Connected());
+}
+
 TEST(DriverNameTest, EmptyOrUnknownDriverFailsWithAClearMessage) {
   TFDConnection c;
   EXPECT_THAT(ConnectError(c), HasSubstr("Driver name is not set"));
