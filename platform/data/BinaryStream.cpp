@@ -51,6 +51,8 @@ constexpr std::uint8_t kFlagReadOnly = 2;
 constexpr std::uint8_t kFlagHidden = 4;
 constexpr std::uint8_t kKnownFlags = kFlagRequired | kFlagReadOnly | kFlagHidden;
 constexpr std::size_t kExtendedBytes = 10;
+// What the storage of one nested record list costs, in cells per column.
+constexpr std::uint64_t kNestedStoreCells = 32;
 // Smallest field definition: kind, name length, size, flags, origin length.
 constexpr std::size_t kMinFieldDefBytes = 1 + 2 + 4 + 1 + 2;
 
@@ -264,6 +266,13 @@ class Reader {
     left_ -= sizeof v;
     return ToLittle(v);
   }
+  // Counts cells against kMaxStreamCells: nulls cost one bit in the stream but a whole cell in
+  // memory, and every nested record list carries storage of its own, so the stream's length
+  // alone does not bound what loading it takes.
+  void Charge(std::uint64_t aCells) {
+    if (aCells > cellsLeft_) Malformed("more records than a dataset may hold");
+    cellsLeft_ -= aCells;
+  }
   std::string_view Bytes(std::size_t aCount, const char* aWhat) {
     if (left_ < aCount) Malformed(std::string("truncated at ") + aWhat);
     std::string_view v(p_, aCount);
@@ -275,6 +284,7 @@ class Reader {
  private:
   const char* p_;
   std::size_t left_;
+  std::uint64_t cellsLeft_ = kMaxStreamCells;
 };
 
 void ReadFieldDefs(Reader& r, TFieldDefs& aDefs, int aDepth) {
@@ -318,6 +328,7 @@ void ReadRows(Reader& r, RowStore& aStore, bool aCount64) {
   const std::size_t bitmapBytes = (static_cast<std::size_t>(n) + 7) / 8;
   // Every record takes at least its null bitmap, so the count is bounded by what remains.
   if (rows > r.Left() / bitmapBytes) Malformed("record count exceeds the stream");
+  r.Charge(rows * static_cast<std::uint64_t>(n));
   aStore.Reserve(static_cast<std::int64_t>(rows));
   const unsigned char lastMask = n % 8 == 0 ? 0 : static_cast<unsigned char>(0xFFu << (n % 8));
   for (std::uint64_t k = 0; k < rows; ++k) {
@@ -382,6 +393,7 @@ void ReadRows(Reader& r, RowStore& aStore, bool aCount64) {
           break;
         }
         case TFieldStorage::DataSet: {
+          r.Charge(kNestedStoreCells * col.Child->Columns.size());
           RowStore& nested = *aStore.NestedAt(c, rowIndex, true);
           ReadRows(r, nested, false);
           // A cell without nested records is written as null, never as an empty list.

@@ -14,7 +14,8 @@
 //
 // The reader checks every count and length against the bytes that remain before it
 // allocates, bounds field count, name lengths and nesting depth, and rejects anything it
-// cannot read exactly with bramble::Exception.
+// cannot read exactly with bramble::Exception. It also bounds the cells it creates in all
+// (kMaxStreamCells), since null cells and nested lists take far more memory than stream bytes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,6 +31,10 @@ inline constexpr std::uint32_t kMaxStreamFields = 4096;
 inline constexpr std::size_t kMaxStreamNameLength = 4096;
 inline constexpr int kMaxStreamNesting = 8;
 inline constexpr std::size_t kMaxStreamDecimalLength = 1024;
+// Most cells (records x fields, nested records included) one stream may load: 8 million
+// records of 8 fields. Keeps a small stream of null flags or nested lists from claiming
+// gigabytes.
+inline constexpr std::uint64_t kMaxStreamCells = std::uint64_t{1} << 26;
 
 // Appends the open dataset's definitions and records to `aOut` (a pending change is posted).
 void SaveDataSetBinary(TDataSet& aDataSet, std::string& aOut);

@@ -286,6 +286,24 @@ TEST(BinaryStream, ValuesThatNoFieldCouldHoldAreRejected) {
   EXPECT_EQ(t.Fields(0)->AsString(), "9999-12-31 23:59:59.999");
 }
 
+TEST(BinaryStream, NullFlagsCannotClaimMoreCellsThanTheBound) {
+  // 64 fields, so one record's null flags are 8 bytes; enough all-null records to pass the
+  // cell bound while the stream stays a few megabytes.
+  std::string s("BRDS\x01\x00\x00\x00", 8);
+  s += std::string("\x40\x00\x00\x00", 4);
+  for (int i = 0; i < 64; ++i) {
+    s += static_cast<char>(TFieldType::ftInteger);
+    s += std::string("\x01\x00I\x00\x00\x00\x00\x00\x00\x00", 10);
+  }
+  const std::uint64_t rows = kMaxStreamCells / 64 + 1;
+  s += std::string(reinterpret_cast<const char*>(&rows), 8);
+  s += std::string(rows * 8, '\xff');
+  TFDMemTable t;
+  EXPECT_THAT([&] { t.LoadFromBytes(s); },
+              ThrowsMessage<Exception>(HasSubstr("more records than a dataset may hold")));
+  EXPECT_FALSE(t.Active());
+}
+
 TEST(BinaryStream, NestingDepthIsBounded) {
   auto nestedStream = [](int aDepth) {
     std::string s("BRDS\x01\x00\x00\x00", 8);
