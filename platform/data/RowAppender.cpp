@@ -73,25 +73,28 @@ void TRowAppender::SetNull(int aColumn) {
   c.Null[r] = 1;
 }
 
+namespace {
+// Integer kinds hold only their own range (a field of the kind would refuse anything else).
+void CheckRange(const Column& c, std::int64_t aValue, int aColumn) {
+  std::int64_t min = 0, max = 0;
+  IntegerRange(c.Type, min, max);
+  if (aValue < min || aValue > max)
+    throw Exception("Value " + std::to_string(aValue) + " is out of range for column " +
+                    std::to_string(aColumn) + " (" + std::string(FieldTypeName(c.Type)) + ")");
+}
+}  // namespace
+
 void TRowAppender::SetInt32(int aColumn, std::int32_t aValue) {
-  BRAMBLE_APPEND_CELL;
-  if (c.Storage == TFieldStorage::Int32)
-    c.I32[r] = aValue;
-  else if (c.Storage == TFieldStorage::Int64)
-    c.I64[r] = aValue;
-  else
-    Mismatch(aColumn);
-  c.Null[r] = 0;
+  SetInt64(aColumn, aValue);
 }
 
 void TRowAppender::SetInt64(int aColumn, std::int64_t aValue) {
   BRAMBLE_APPEND_CELL;
   if (c.Storage == TFieldStorage::Int64) {
+    CheckRange(c, aValue, aColumn);
     c.I64[r] = aValue;
   } else if (c.Storage == TFieldStorage::Int32) {
-    if (aValue < INT32_MIN || aValue > INT32_MAX)
-      throw Exception("Value " + std::to_string(aValue) + " is out of range for column " +
-                      std::to_string(aColumn));
+    CheckRange(c, aValue, aColumn);
     c.I32[r] = static_cast<std::int32_t>(aValue);
   } else if (c.Storage == TFieldStorage::Currency) {
     if (aValue > INT64_MAX / 10000 || aValue < INT64_MIN / 10000)
@@ -187,6 +190,9 @@ void TRowAppender::SetDateTime(int aColumn, TDateTime aValue) {
   if (c.Storage != TFieldStorage::DateTime) Mismatch(aColumn);
   if (!IsValidDateTime(aValue))
     throw Exception("Invalid date and time for column " + std::to_string(aColumn));
+  // A date keeps no time of day and a time no date, as with the field setters.
+  if (c.Type == TFieldType::ftDate) aValue = TDateTime{aValue.Days() * kMillisecondsPerDay};
+  if (c.Type == TFieldType::ftTime) aValue = TDateTime{aValue.TimeOfDay()};
   c.I64[r] = aValue.Milliseconds;
   c.Null[r] = 0;
 }

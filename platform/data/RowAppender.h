@@ -7,8 +7,10 @@
 //   rows.SetInt64(0, 42); rows.SetText(1, "abc");
 //   rows.EndRow();
 //
-// Each setter takes the column (field index) and must match the column's storage (see
-// TFieldStorage); a mismatch raises bramble::Exception. A cell that is not set stays null.
+// Each setter takes the column (field index) and must suit the column's storage (see
+// TFieldStorage); a mismatch raises bramble::Exception, and so does a value the column's kind
+// cannot hold (an integer outside the kind's range, an invalid date-time). A date column keeps
+// only the date and a time column only the time of day. A cell that is not set stays null.
 // When the appender is destroyed the dataset's current record is the first one and bound
 // controls get one deDataSetChange.
 #include <cstdint>
@@ -33,8 +35,9 @@ class TRowAppender {
   void CancelRow();
 
   void SetNull(int aColumn);
-  void SetInt32(int aColumn, std::int32_t aValue);    // Int32 storage
-  void SetInt64(int aColumn, std::int64_t aValue);    // Int64 and Int32 storage (range checked)
+  void SetInt32(int aColumn, std::int32_t aValue);  // as SetInt64
+  // Integer storages; also Currency, Double, Extended, Boolean (non-zero) and Decimal/Text.
+  void SetInt64(int aColumn, std::int64_t aValue);
   void SetBoolean(int aColumn, bool aValue);          // Boolean
   void SetDouble(int aColumn, double aValue);         // Double and Extended
   void SetExtended(int aColumn, long double aValue);  // Extended

@@ -288,5 +288,28 @@ TEST_F(Table, RowAppenderFillsFastAndChecksStorage) {
   EXPECT_THROW(TRowAppender{closed}, Exception);
 }
 
+TEST(RowAppender, KeepsToWhatTheColumnKindHolds) {
+  TFDMemTable t;
+  AddField(t, "S", TFieldType::ftSmallint);
+  AddField(t, "D", TFieldType::ftDate);
+  AddField(t, "W", TFieldType::ftLongWord);
+  t.Open();
+  {
+    TRowAppender rows(t);
+    rows.BeginRow();
+    EXPECT_THROW(rows.SetInt64(0, 40000), Exception);
+    EXPECT_THROW(rows.SetInt64(2, -1), Exception);
+    rows.SetInt64(2, 4294967295);
+    rows.SetDateTime(1, EncodeDateTime(2024, 5, 17, 10, 0, 0, 0));
+    rows.EndRow();
+  }
+  EXPECT_TRUE(t.Fields(0)->IsNull());
+  EXPECT_EQ(t.Fields(1)->AsDateTime(), EncodeDate(2024, 5, 17));
+  EXPECT_EQ(t.Fields(2)->AsLargeInt(), 4294967295);
+  TFDMemTable copy;
+  copy.LoadFromBytes(t.SaveToBytes());  // what the appender stored always loads back
+  EXPECT_EQ(copy.Fields(1)->AsString(), "2024-05-17");
+}
+
 }  // namespace
 }  // namespace bramble
