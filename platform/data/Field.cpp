@@ -94,6 +94,8 @@ TField::TField(TFieldType aType) : type_(aType), storage_(StorageOf(aType)) {
 
 TField::~TField() = default;
 
+TDataSet* TField::NestedDataSet() const { return nested_.get(); }
+
 void TField::SetFieldName(std::string aName) {
   fieldName_ = std::move(aName);
 }

@@ -121,7 +121,7 @@ class TField {
 
   // ftDataSet only: the nested dataset, whose records are those of the owner's current record
   // (nullptr for every other kind). Define its fields before the owner opens.
-  TFDMemTable* NestedDataSet() const { return nested_.get(); }
+  TDataSet* NestedDataSet() const;
 
  private:
   friend class TDataSet;

@@ -39,7 +39,7 @@ class Nested : public ::testing::Test {
   TFDMemTable master;
   TField* id = nullptr;
   TField* items = nullptr;
-  TFDMemTable* detail = nullptr;
+  TDataSet* detail = nullptr;
   TField* qty = nullptr;
 };
 
