@@ -344,6 +344,8 @@ void TDataSet::Append() {
   CheckActive();
   CheckBrowse();
   RowStore* store = EnsureStore();
+  // A record needs at least one field to be told apart in a stream.
+  if (store->ColumnCount() == 0) throw Exception("Cannot add records to a dataset without fields");
   const std::int64_t row = store->AppendNull();
   state_ = TDataSetState::dsInsert;
   SetCursor(row);

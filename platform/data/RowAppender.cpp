@@ -36,6 +36,8 @@ void TRowAppender::Reserve(std::int64_t aRows) {
 
 void TRowAppender::BeginRow() {
   if (row_ >= 0) EndRow();
+  if (dataSet_.store_->ColumnCount() == 0)
+    throw Exception("Cannot add records to a dataset without fields");
   row_ = dataSet_.store_->AppendNull();
 }
 

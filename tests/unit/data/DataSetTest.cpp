@@ -189,6 +189,9 @@ TEST(DataSetDefs, FieldsFromDefinitionsComeAndGoWithOpen) {
   table.Open();  // no fields and no definitions: an open table without columns
   EXPECT_EQ(table.FieldCount(), 0);
   EXPECT_TRUE(table.IsEmpty());
+  // ... which takes no records, since no stream could carry them
+  EXPECT_THAT([&] { table.Append(); }, ThrowsMessage<Exception>(HasSubstr("without fields")));
+  EXPECT_THROW(TRowAppender(table).BeginRow(), Exception);
 }
 
 // A dataset that fetches its records elsewhere and fails after its fields were made.
