@@ -1,7 +1,7 @@
 #include "client/request/RequestClient.h"
 
-#include <algorithm>
 #include <cxxabi.h>
+#include <algorithm>
 #include <iterator>
 #include <typeinfo>
 
@@ -70,40 +70,58 @@ TResponseClient::TResponseClient(rest::Response* AResponse) : FRESTResponse(ARes
 
 TResponseClient::~TResponseClient() = default;
 
-std::string TResponseClient::Content() { return FRESTResponse->Content(); }
+std::string TResponseClient::Content() {
+  return FRESTResponse->Content();
+}
 
 std::uint32_t TResponseClient::ContentLength() {
   return static_cast<std::uint32_t>(
       std::min<std::uint64_t>(FRESTResponse->ContentLength(), UINT32_MAX));
 }
 
-std::string TResponseClient::ContentType() { return FRESTResponse->ContentType(); }
+std::string TResponseClient::ContentType() {
+  return FRESTResponse->ContentType();
+}
 
-std::string TResponseClient::ContentEncoding() { return FRESTResponse->ContentEncoding(); }
+std::string TResponseClient::ContentEncoding() {
+  return FRESTResponse->ContentEncoding();
+}
 
 std::stringstream* TResponseClient::ContentStream() {
   FStreamValue.reset();
-  auto Stream = std::make_unique<std::stringstream>(std::ios::in | std::ios::out | std::ios::binary);
+  auto Stream =
+      std::make_unique<std::stringstream>(std::ios::in | std::ios::out | std::ios::binary);
   const std::vector<std::uint8_t>& Bytes = FRESTResponse->RawBytes();
   if (!Bytes.empty())
-    Stream->write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+    Stream->write(reinterpret_cast<const char*>(Bytes.data()),
+                  static_cast<std::streamsize>(Bytes.size()));
   Stream->seekg(0);
   Stream->seekp(0);
   FStreamValue = std::move(Stream);
   return FStreamValue.get();
 }
 
-std::int32_t TResponseClient::StatusCode() { return FRESTResponse->StatusCode(); }
+std::int32_t TResponseClient::StatusCode() {
+  return FRESTResponse->StatusCode();
+}
 
-std::string TResponseClient::StatusText() { return FRESTResponse->StatusText(); }
+std::string TResponseClient::StatusText() {
+  return FRESTResponse->StatusText();
+}
 
-std::vector<std::uint8_t> TResponseClient::RawBytes() { return FRESTResponse->RawBytes(); }
+std::vector<std::uint8_t> TResponseClient::RawBytes() {
+  return FRESTResponse->RawBytes();
+}
 
-rest::NameValueList TResponseClient::Headers() { return FRESTResponse->Headers(); }
+rest::NameValueList TResponseClient::Headers() {
+  return FRESTResponse->Headers();
+}
 
 // ---------------------------------------------------------------- TRequestClient
 
-IRequest::Ptr TRequest::New() { return std::make_shared<TRequestClient>(); }
+IRequest::Ptr TRequest::New() {
+  return std::make_shared<TRequestClient>();
+}
 
 TRequestClient::TRequestClient() {
   FRESTResponse = std::make_unique<rest::Response>();
@@ -138,14 +156,18 @@ void TRequestClient::RecordHeader(const std::string& Name) {
   if (std::find(FHeaders.begin(), FHeaders.end(), Name) == FHeaders.end()) FHeaders.push_back(Name);
 }
 
-std::string TRequestClient::AcceptEncoding() { return FRESTRequest->AcceptEncoding; }
+std::string TRequestClient::AcceptEncoding() {
+  return FRESTRequest->AcceptEncoding;
+}
 
 IRequest::Ptr TRequestClient::AcceptEncoding(const std::string& Value) {
   FRESTRequest->AcceptEncoding = Value;
   return Self();
 }
 
-std::string TRequestClient::AcceptCharset() { return FRESTRequest->AcceptCharset; }
+std::string TRequestClient::AcceptCharset() {
+  return FRESTRequest->AcceptCharset;
+}
 
 IRequest::Ptr TRequestClient::AcceptCharset(const std::string& Value) {
   FRESTRequest->AcceptCharset = rest::Request::kDefaultAcceptCharset;
@@ -153,7 +175,9 @@ IRequest::Ptr TRequestClient::AcceptCharset(const std::string& Value) {
   return Self();
 }
 
-std::string TRequestClient::Accept() { return FRESTRequest->Accept; }
+std::string TRequestClient::Accept() {
+  return FRESTRequest->Accept;
+}
 
 IRequest::Ptr TRequestClient::Accept(const std::string& Value) {
   FRESTRequest->Accept = rest::Request::kDefaultAccept;
@@ -161,7 +185,9 @@ IRequest::Ptr TRequestClient::Accept(const std::string& Value) {
   return Self();
 }
 
-std::int32_t TRequestClient::Timeout() { return FRESTRequest->Timeout; }
+std::int32_t TRequestClient::Timeout() {
+  return FRESTRequest->Timeout;
+}
 
 IRequest::Ptr TRequestClient::Timeout(std::int32_t Value) {
   FRESTRequest->Timeout = Value;
@@ -173,35 +199,45 @@ IRequest::Ptr TRequestClient::DataSetAdapter(TDataSet* Value) {
   return Self();
 }
 
-TDataSet* TRequestClient::DataSetAdapter() { return FDataSetAdapter; }
+TDataSet* TRequestClient::DataSetAdapter() {
+  return FDataSetAdapter;
+}
 
 IRequest::Ptr TRequestClient::BaseURL(const std::string& Value) {
   FRESTClient->BaseURL = ApplySegmentTemplate(Value);
   return Self();
 }
 
-std::string TRequestClient::BaseURL() { return FRESTClient->BaseURL; }
+std::string TRequestClient::BaseURL() {
+  return FRESTClient->BaseURL;
+}
 
 IRequest::Ptr TRequestClient::Resource(const std::string& Value) {
   FRESTRequest->Resource = ApplySegmentTemplate(Value);
   return Self();
 }
 
-bool TRequestClient::RaiseExceptionOn500() { return FRESTClient->RaiseExceptionOn500; }
+bool TRequestClient::RaiseExceptionOn500() {
+  return FRESTClient->RaiseExceptionOn500;
+}
 
 IRequest::Ptr TRequestClient::RaiseExceptionOn500(bool Value) {
   FRESTClient->RaiseExceptionOn500 = Value;
   return Self();
 }
 
-std::string TRequestClient::Resource() { return FRESTRequest->Resource; }
+std::string TRequestClient::Resource() {
+  return FRESTRequest->Resource;
+}
 
 IRequest::Ptr TRequestClient::ResourceSuffix(const std::string& Value) {
   FRESTRequest->ResourceSuffix = ApplySegmentTemplate(Value);
   return Self();
 }
 
-std::string TRequestClient::ResourceSuffix() { return FRESTRequest->ResourceSuffix; }
+std::string TRequestClient::ResourceSuffix() {
+  return FRESTRequest->ResourceSuffix;
+}
 
 IRequest::Ptr TRequestClient::Token(const std::string& Value) {
   if (IsBlankText(Value)) return Self();
@@ -231,11 +267,21 @@ IResponse::Ptr TRequestClient::Execute(rest::Method AMethod) {
   return Result;
 }
 
-IResponse::Ptr TRequestClient::Get() { return Execute(rest::Method::Get); }
-IResponse::Ptr TRequestClient::Post() { return Execute(rest::Method::Post); }
-IResponse::Ptr TRequestClient::Put() { return Execute(rest::Method::Put); }
-IResponse::Ptr TRequestClient::Delete() { return Execute(rest::Method::Delete); }
-IResponse::Ptr TRequestClient::Patch() { return Execute(rest::Method::Patch); }
+IResponse::Ptr TRequestClient::Get() {
+  return Execute(rest::Method::Get);
+}
+IResponse::Ptr TRequestClient::Post() {
+  return Execute(rest::Method::Post);
+}
+IResponse::Ptr TRequestClient::Put() {
+  return Execute(rest::Method::Put);
+}
+IResponse::Ptr TRequestClient::Delete() {
+  return Execute(rest::Method::Delete);
+}
+IResponse::Ptr TRequestClient::Patch() {
+  return Execute(rest::Method::Patch);
+}
 
 std::string TRequestClient::FullRequestURL(bool IncludeParams) {
   return FRESTRequest->FullRequestURL(IncludeParams);

@@ -72,7 +72,8 @@ class TRequestClient : public IRequest, public std::enable_shared_from_this<TReq
   void SynchronizedEvents(bool Value) override;
   Ptr AddHeader(const std::string& Name, const std::string& Value,
                 rest::ParameterOptions Options) override;
-  Ptr AddParam(const std::string& Name, const std::string& Value, rest::ParameterKind Kind) override;
+  Ptr AddParam(const std::string& Name, const std::string& Value,
+               rest::ParameterKind Kind) override;
   Ptr AddBody(const std::string& Content, rest::ContentType ContentType) override;
   Ptr FallbackCharsetEncoding(const std::string& Value) override;
   Ptr AddBody(TJsonBase* Json, bool Owns) override;

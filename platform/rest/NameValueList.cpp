@@ -3,7 +3,9 @@
 namespace bramble::rest {
 
 namespace {
-char LowerAscii(char C) { return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C; }
+char LowerAscii(char C) {
+  return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
+}
 }  // namespace
 
 bool SameTextAscii(std::string_view A, std::string_view B) {

@@ -36,7 +36,9 @@ void ReplaceAll(std::string& Text, std::string_view From, std::string_view To) {
     Text.replace(Pos, From.size(), To);
 }
 
-bool MethodTakesForm(Method M) { return M != Method::Get; }
+bool MethodTakesForm(Method M) {
+  return M != Method::Get;
+}
 
 // How the parameters of a request split between address and body.
 struct Layout {
@@ -72,8 +74,8 @@ std::string UrlEncode(std::string_view Text) {
   Out.reserve(Text.size());
   for (char C : Text) {
     unsigned char U = static_cast<unsigned char>(C);
-    bool Unreserved = (U >= 'A' && U <= 'Z') || (U >= 'a' && U <= 'z') ||
-                      (U >= '0' && U <= '9') || U == '-' || U == '.' || U == '_' || U == '~';
+    bool Unreserved = (U >= 'A' && U <= 'Z') || (U >= 'a' && U <= 'z') || (U >= '0' && U <= '9') ||
+                      U == '-' || U == '.' || U == '_' || U == '~';
     if (Unreserved) {
       Out += C;
     } else {
@@ -133,17 +135,18 @@ void Request::ClearBody() {
 }
 
 std::string Request::FullRequestURL(bool IncludeParams) const {
-  std::string Url = JoinPath(JoinPath(Client ? Client->BaseURL : std::string(), Resource),
-                             ResourceSuffix);
+  std::string Url =
+      JoinPath(JoinPath(Client ? Client->BaseURL : std::string(), Resource), ResourceSuffix);
   for (const Parameter& P : FParams)
-    if (P.Kind == ParameterKind::UrlSegment) ReplaceAll(Url, "{" + P.Name + "}", Encoded(P, P.Value));
+    if (P.Kind == ParameterKind::UrlSegment)
+      ReplaceAll(Url, "{" + P.Name + "}", Encoded(P, P.Value));
   if (!IncludeParams) return Url;
 
   Layout L = LayoutOf(FParams, Method);
   std::string Query;
   for (const Parameter& P : FParams) {
-    bool InQuery = P.Kind == ParameterKind::Query ||
-                   (P.Kind == ParameterKind::GetOrPost && !L.FormInBody);
+    bool InQuery =
+        P.Kind == ParameterKind::Query || (P.Kind == ParameterKind::GetOrPost && !L.FormInBody);
     if (!InQuery) continue;
     if (!Query.empty()) Query += '&';
     Query += Encoded(P, P.Name);
@@ -203,7 +206,8 @@ void Request::Execute() {
     W.Multipart = true;
     for (const Parameter& P : FParams) {
       if (P.Kind == ParameterKind::File) {
-        W.Parts.push_back({P.Name, P.Content, P.Value, std::string(ContentTypeText(P.ContentType)), true});
+        W.Parts.push_back(
+            {P.Name, P.Content, P.Value, std::string(ContentTypeText(P.ContentType)), true});
       } else if (P.Kind == ParameterKind::RequestBody) {
         W.Parts.push_back({P.Name, P.HasContent ? P.Content : P.Value, "",
                            std::string(ContentTypeText(P.ContentType)), false});
@@ -230,7 +234,8 @@ void Request::Execute() {
     W.SendsBody = true;  // an empty body, announced with Content-Length: 0
   }
   if (!W.Multipart && W.SendsBody && !ExplicitContentType)
-    W.Headers.push_back(BodyType.empty() ? std::string("Content-Type:") : "Content-Type: " + BodyType);
+    W.Headers.push_back(BodyType.empty() ? std::string("Content-Type:")
+                                         : "Content-Type: " + BodyType);
   // Large bodies go out at once instead of waiting for "100 Continue".
   W.Headers.push_back("Expect:");
 

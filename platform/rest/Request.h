@@ -27,7 +27,8 @@ struct Parameter {
 
 class Request {
  public:
-  static constexpr const char* kDefaultAccept = "application/json, text/plain; q=0.9, text/html;q=0.8,";
+  static constexpr const char* kDefaultAccept =
+      "application/json, text/plain; q=0.9, text/html;q=0.8,";
   static constexpr const char* kDefaultAcceptCharset = "utf-8, *;q=0.8";
   static constexpr std::int32_t kDefaultTimeoutMs = 30000;
 

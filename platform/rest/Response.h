@@ -36,7 +36,9 @@ class Response {
   void SetStatus(int Code, std::string Text);
   void AddHeader(std::string_view Name, std::string_view Value) { FHeaders.Add(Name, Value); }
   void ClearHeaders() { FHeaders.Clear(); }
-  void AppendBody(const char* Data, std::size_t Size) { FRawBytes.insert(FRawBytes.end(), Data, Data + Size); }
+  void AppendBody(const char* Data, std::size_t Size) {
+    FRawBytes.insert(FRawBytes.end(), Data, Data + Size);
+  }
   void SetFallbackCharset(std::string Charset) { FFallbackCharset = std::move(Charset); }
 
  private:

@@ -18,7 +18,8 @@ void GlobalInit() {
   std::call_once(Once, [] {
     CURLcode Code = curl_global_init(CURL_GLOBAL_DEFAULT);
     if (Code != CURLE_OK)
-      throw Exception(std::string("HTTP client initialisation failed: ") + curl_easy_strerror(Code));
+      throw Exception(std::string("HTTP client initialisation failed: ") +
+                      curl_easy_strerror(Code));
   });
 }
 
@@ -40,7 +41,8 @@ struct Sink {
 };
 
 std::string_view TrimLine(std::string_view S) {
-  while (!S.empty() && (S.back() == '\r' || S.back() == '\n' || S.back() == ' ' || S.back() == '\t'))
+  while (!S.empty() &&
+         (S.back() == '\r' || S.back() == '\n' || S.back() == ' ' || S.back() == '\t'))
     S.remove_suffix(1);
   while (!S.empty() && (S.front() == ' ' || S.front() == '\t')) S.remove_prefix(1);
   return S;
@@ -67,7 +69,8 @@ size_t OnHeader(char* Data, size_t Size, size_t Count, void* User) {
   size_t Bytes = Size * Count;
   S->HeaderBytes += Bytes;
   if (S->HeaderBytes > Request::kMaxResponseHeaderBytes) {
-    S->Failure = "Response headers exceed " + std::to_string(Request::kMaxResponseHeaderBytes) + " bytes";
+    S->Failure =
+        "Response headers exceed " + std::to_string(Request::kMaxResponseHeaderBytes) + " bytes";
     return 0;
   }
   std::string_view Line = TrimLine(std::string_view(Data, Bytes));
@@ -89,7 +92,8 @@ size_t OnBody(char* Data, size_t Size, size_t Count, void* User) {
   auto* S = static_cast<Sink*>(User);
   size_t Bytes = Size * Count;
   if (S->Out->RawBytes().size() + Bytes > Request::kMaxResponseBodyBytes) {
-    S->Failure = "Response body exceeds " + std::to_string(Request::kMaxResponseBodyBytes) + " bytes";
+    S->Failure =
+        "Response body exceeds " + std::to_string(Request::kMaxResponseBodyBytes) + " bytes";
     return 0;
   }
   S->Out->AppendBody(Data, Bytes);
@@ -136,13 +140,15 @@ void Perform(const Wire& W, Response& Out) {
   if (!W.Cookie.empty()) Check(curl_easy_setopt(H, CURLOPT_COOKIE, W.Cookie.c_str()));
   if (!W.AcceptEncoding.empty())
     Check(curl_easy_setopt(H, CURLOPT_ACCEPT_ENCODING, W.AcceptEncoding.c_str()));
-  if (W.TimeoutMs > 0) Check(curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, static_cast<long>(W.TimeoutMs)));
+  if (W.TimeoutMs > 0)
+    Check(curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, static_cast<long>(W.TimeoutMs)));
 
   // Only the proxy configured here is used: the environment's proxy variables are ignored.
   Check(curl_easy_setopt(H, CURLOPT_PROXY, W.Proxy.Server.c_str()));
   Check(curl_easy_setopt(H, CURLOPT_NOPROXY, ""));
   if (!W.Proxy.Server.empty()) {
-    if (W.Proxy.Port > 0) Check(curl_easy_setopt(H, CURLOPT_PROXYPORT, static_cast<long>(W.Proxy.Port)));
+    if (W.Proxy.Port > 0)
+      Check(curl_easy_setopt(H, CURLOPT_PROXYPORT, static_cast<long>(W.Proxy.Port)));
     if (!W.Proxy.Username.empty() || !W.Proxy.Password.empty()) {
       Check(curl_easy_setopt(H, CURLOPT_PROXYUSERNAME, W.Proxy.Username.c_str()));
       Check(curl_easy_setopt(H, CURLOPT_PROXYPASSWORD, W.Proxy.Password.c_str()));
@@ -161,7 +167,8 @@ void Perform(const Wire& W, Response& Out) {
     }
     Check(curl_easy_setopt(H, CURLOPT_MIMEPOST, Mime.get()));
   } else if (W.SendsBody) {
-    Check(curl_easy_setopt(H, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(W.RawBody.size())));
+    Check(curl_easy_setopt(H, CURLOPT_POSTFIELDSIZE_LARGE,
+                           static_cast<curl_off_t>(W.RawBody.size())));
     Check(curl_easy_setopt(H, CURLOPT_POSTFIELDS, W.RawBody.data()));
   } else {
     Check(curl_easy_setopt(H, CURLOPT_HTTPGET, 1L));
@@ -175,7 +182,7 @@ void Perform(const Wire& W, Response& Out) {
 
   CURLcode Code = curl_easy_perform(H);
   if (Code != CURLE_OK) {
-    std::string Message = !S.Failure.empty()   ? S.Failure
+    std::string Message = !S.Failure.empty()    ? S.Failure
                           : ErrorBuffer[0] != 0 ? std::string(ErrorBuffer)
                                                 : std::string(curl_easy_strerror(Code));
     Out.Reset();
