@@ -51,6 +51,48 @@ TEST(RequestWire, MainWindowPostCarriesCredentialsContentTypeAndJsonBody) {
   EXPECT_EQ(Response->Content(), "ok");
 }
 
+TEST(RequestWire, BasicCredentialsAreEncodedAndTakeThePlaceOfAToken) {
+  EchoServer Server;
+  auto Request = TRequest::New()->BaseURL(Server.Url())->Token("Bearer t");
+  const std::vector<std::tuple<std::string, std::string, std::string>> Cases = {
+      {"", "", "Basic Og=="},
+      {"ab", "cd", "Basic YWI6Y2Q="},
+      {"abcd", "e", "Basic YWJjZDpl"},
+      {"jos\xC3\xA9", "p:w", "Basic am9zw6k6cDp3"},
+  };
+  for (const auto& [User, Password, Expected] : Cases) {
+    Request->BasicAuthentication(User, Password)->Get();
+    EXPECT_EQ(Server.Last().Header("Authorization"), Expected) << User;
+  }
+  int Count = 0;
+  for (const auto& [Name, Value] : Server.Last().Headers) Count += Name == "Authorization";
+  EXPECT_EQ(Count, 1);
+}
+
+class HookedRequest : public TRequestClient {
+ public:
+  std::vector<std::string> Calls;
+
+ protected:
+  void DoBeforeExecute(rest::Request& ARequest) override {
+    Calls.push_back("before " + std::string(rest::MethodText(ARequest.Method)));
+  }
+  void DoAfterExecute() override { Calls.push_back("after"); }
+  void DoHTTPProtocolError() override { Calls.push_back("error"); }
+};
+
+TEST(RequestWire, SubclassHooksRunAroundEachExecute) {
+  EchoServer Server([](const Received& R) {
+    return R.Path() == "/missing" ? Answer("404 Not Found", "") : Answer("200 OK", "");
+  });
+  auto Request = std::make_shared<HookedRequest>();
+  Request->BaseURL(Server.Url())->Get();
+  // The first hook runs before the method is set, so it still sees the previous one.
+  Request->BaseURL(Server.Url() + "/missing")->Post();
+  EXPECT_EQ(Request->Calls,
+            (std::vector<std::string>{"before GET", "after", "before GET", "after", "error"}));
+}
+
 TEST(RequestWire, AddressParametersHeadersAndCookies) {
   EchoServer Server;
   auto Request = TRequest::New()
