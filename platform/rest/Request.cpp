@@ -172,6 +172,7 @@ void Request::Execute() {
   W.UserAgent = Client->UserAgent;
   W.AcceptEncoding = AcceptEncoding;
   W.TimeoutMs = Timeout;
+  W.MaxBodyBytes = std::min(MaxResponseBodyBytes, kMaxResponseBodyBytes);
   W.Proxy = Client->Proxy;
 
   if (!Accept.empty()) W.Headers.push_back("Accept: " + Accept);

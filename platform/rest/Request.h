@@ -52,6 +52,8 @@ class Request {
   std::int32_t Timeout = kDefaultTimeoutMs;
   rest::Method Method = rest::Method::Get;
   bool SynchronizedEvents = true;
+  // Largest body taken from the server for this request (at most kMaxResponseBodyBytes).
+  std::size_t MaxResponseBodyBytes = kMaxResponseBodyBytes;
 
   // Called after every completed exchange, whatever its status.
   std::function<void()> OnAfterExecute;

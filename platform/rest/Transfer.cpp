@@ -36,6 +36,7 @@ struct MimeDeleter {
 // State shared with libcurl's callbacks during one exchange.
 struct Sink {
   Response* Out = nullptr;
+  std::size_t MaxBodyBytes = 0;
   std::size_t HeaderBytes = 0;
   std::string Failure;  // set when a callback stops the transfer
 };
@@ -91,9 +92,8 @@ size_t OnHeader(char* Data, size_t Size, size_t Count, void* User) {
 size_t OnBody(char* Data, size_t Size, size_t Count, void* User) {
   auto* S = static_cast<Sink*>(User);
   size_t Bytes = Size * Count;
-  if (S->Out->RawBytes().size() + Bytes > Request::kMaxResponseBodyBytes) {
-    S->Failure =
-        "Response body exceeds " + std::to_string(Request::kMaxResponseBodyBytes) + " bytes";
+  if (S->Out->RawBytes().size() + Bytes > S->MaxBodyBytes) {
+    S->Failure = "Response body exceeds " + std::to_string(S->MaxBodyBytes) + " bytes";
     return 0;
   }
   S->Out->AppendBody(Data, Bytes);
@@ -115,6 +115,7 @@ void Perform(const Wire& W, Response& Out) {
   char ErrorBuffer[CURL_ERROR_SIZE] = {};
   Sink S;
   S.Out = &Out;
+  S.MaxBodyBytes = W.MaxBodyBytes;
 
   std::unique_ptr<curl_slist, SlistDeleter> Headers;
   for (const std::string& Line : W.Headers) {

@@ -32,6 +32,7 @@ struct Wire {
   std::string RawBody;
   std::vector<MultipartPart> Parts;
   std::int32_t TimeoutMs = 0;
+  std::size_t MaxBodyBytes = 0;  // a longer answer fails the exchange
   ProxySettings Proxy;
 };
 
