@@ -1,0 +1,449 @@
+#include "shared/convert/JsonConverter.h"
+
+#include <climits>
+#include <cstdint>
+
+#include "platform/core/Exception.h"
+#include "shared/convert/AsciiText.h"
+#include "shared/convert/Base64.h"
+#include "shared/convert/ConverterUtil.h"
+#include "shared/convert/DataSetConverterException.h"
+#include "shared/convert/JsonText.h"
+#include "shared/convert/RecordForms.h"
+
+namespace bramble {
+namespace {
+
+[[noreturn]] void Fail(const std::string& aMessage) {
+  throw EDataSetConverterException(aMessage);
+}
+
+void CheckDataSet(TDataSet* aDataSet) {
+  if (aDataSet == nullptr) Fail("DataSet Uninformed.");
+}
+
+// ---- writing one member into one field -----------------------------------------------------
+
+// Writes `aValue` (a tree value or a scanned member, see below) into `aField` by its kind.
+template <typename Value>
+void WriteField(TField& aField, TReadForm aForm, Value& aValue) {
+  if (aValue.IsNull()) {
+    aField.Clear();
+    return;
+  }
+  switch (aForm) {
+    case TReadForm::Text:
+      aField.SetAsString(aValue.AsString());
+      break;
+    case TReadForm::Int32:
+      // The JSON integer is taken as 32 bits. For the unsigned 32-bit kind those bits are an
+      // unsigned number: 4294967295 stays 4294967295 instead of turning into -1.
+      if (aField.DataType() == TFieldType::ftLongWord) {
+        aField.SetAsLargeInt(static_cast<std::uint32_t>(aValue.AsInteger()));
+      } else {
+        aField.SetAsInteger(static_cast<std::int32_t>(aValue.AsInteger()));
+      }
+      break;
+    case TReadForm::Int64:
+      aField.SetAsLargeInt(aValue.AsInteger());
+      break;
+    case TReadForm::Boolean:
+      aField.SetAsBoolean(aValue.AsBoolean());
+      break;
+    case TReadForm::Float:
+      aField.SetAsFloat(aValue.AsNumber());
+      break;
+    case TReadForm::Currency:
+      // Rounded to the nearest ten-thousandth, ties to even; out of range is an error.
+      aField.SetAsCurrency(TCurrency::FromDouble(aValue.AsNumber()));
+      break;
+    case TReadForm::Date:
+      aField.SetAsDateTime(TConverterUtil::ISODateToDate(aValue.AsString()));
+      break;
+    case TReadForm::Time:
+      aField.SetAsDateTime(TConverterUtil::ISOTimeToTime(aValue.AsString()));
+      break;
+    case TReadForm::TimeStamp:
+      aField.SetAsDateTime(TConverterUtil::ISOTimeStampToDateTime(aValue.AsString()));
+      break;
+    case TReadForm::Blob:
+      aField.SetAsBytes(Base64Decode(aValue.AsString()));
+      break;
+    case TReadForm::None:
+    case TReadForm::DataSet:
+      break;
+  }
+}
+
+// Makes the record at `aPosition` current (when there is a choice), then opens it for editing
+// or appends a new one.
+void BeginRecord(TDataSet& aDataSet, int aPosition, bool aEdit) {
+  if (aPosition > 0 && aDataSet.RecordCount() > 1) aDataSet.SetRecNo(aPosition);
+  if (aEdit) {
+    aDataSet.Edit();
+  } else {
+    aDataSet.Append();
+  }
+}
+
+// ---- records from the JSON tree ------------------------------------------------------------
+
+struct TreeValue {
+  TJsonValue* Value;
+  bool IsNull() const { return Value->IsNull(); }
+  std::string AsString() const { return Value->AsString(); }
+  std::int64_t AsInteger() const { return Value->AsInteger(); }
+  double AsNumber() const { return Value->AsNumber(); }
+  bool AsBoolean() const { return Value->AsBoolean(); }
+};
+
+void ReadRecords(TJsonArray* aArray, TDataSet* aDataSet, bool aEdit);
+
+void ReadRecord(TJsonObject* aObject, TDataSet* aDataSet, int aPosition, bool aEdit) {
+  if (aObject == nullptr || aDataSet == nullptr) return;
+  BeginRecord(*aDataSet, aPosition, aEdit);
+  for (int i = 0; i < aDataSet->FieldCount(); ++i) {
+    TField& field = *aDataSet->Fields(i);
+    if (field.ReadOnly()) continue;
+    const TReadForm form = ReadFormOf(field.DataType());
+    if (form == TReadForm::None) Fail("Cannot find type for field \"" + field.FieldName() + "\"");
+    if (form == TReadForm::DataSet) {
+      switch (TConverterUtil::DataSetFieldToType(&field)) {
+        case TDataSetFieldType::dfJSONObject:
+          ReadRecord(aObject->Values(field.FieldName())->AsObject(), field.NestedDataSet(), 0,
+                     true);
+          break;
+        case TDataSetFieldType::dfJSONArray: {
+          TDataSet* nested = field.NestedDataSet();
+          if (nested != nullptr) {
+            nested->First();
+            while (!nested->IsEmpty()) nested->Delete();
+          }
+          ReadRecords(aObject->Values(field.FieldName())->AsArray(), nested, false);
+          break;
+        }
+        case TDataSetFieldType::dfUnknown:
+          break;
+      }
+      continue;
+    }
+    TreeValue value{aObject->Values(field.FieldName())};
+    WriteField(field, form, value);
+  }
+  aDataSet->Post();
+}
+
+void ReadRecords(TJsonArray* aArray, TDataSet* aDataSet, bool aEdit) {
+  if (aArray == nullptr || aDataSet == nullptr) return;
+  int position = 0;
+  for (int i = 0; i < aArray->Count(); ++i) {
+    if (!aDataSet->IsEmpty()) ++position;
+    TJsonValue* item = aArray->Items(i);
+    if (item->ValueType() == TJsonValueType::jvArray) {
+      // Arrays of records inside the records array are written as if flattened.
+      ReadRecords(item->AsArray(), aDataSet, aEdit);
+    } else {
+      ReadRecord(item->AsObject(), aDataSet, position, aEdit);
+    }
+  }
+}
+
+// ---- records from a scanned text -----------------------------------------------------------
+// Scalars are read the way the JSON model reads them; whatever is not plain (escapes,
+// non-ASCII text, conversions between kinds that have their own rules) is handed to a
+// JSON value of the model, under a pair of the member's name so that its errors read alike.
+
+class ScannedValue {
+ public:
+  ScannedValue(std::string_view aText, const TScannedMember* aMember)
+      : text_(aText), member_(aMember) {}
+
+  bool IsNull() const { return member_ != nullptr && member_->Token == TScanToken::Null; }
+
+  std::string AsString() const {
+    if (member_ == nullptr) return {};
+    switch (member_->Token) {
+      case TScanToken::String:
+        return std::string(Inner());
+      case TScanToken::True:
+        return "true";
+      case TScanToken::False:
+        return "false";
+      case TScanToken::Integer: {
+        std::string text;
+        AppendJsonInteger(Integer(), text);
+        return text;
+      }
+      case TScanToken::Null:
+        return {};
+      default:
+        return Model()->AsString();
+    }
+  }
+
+  std::int64_t AsInteger() const {
+    if (member_ == nullptr) return 0;
+    switch (member_->Token) {
+      case TScanToken::Integer:
+        return Integer();
+      case TScanToken::True:
+        return 1;
+      case TScanToken::False:
+      case TScanToken::Null:
+        return 0;
+      case TScanToken::String: {
+        std::int64_t value;
+        if (TJsonBase::TryReadInteger(Inner(), value)) return value;
+        return Model()->AsInteger();  // raises the model's conversion error
+      }
+      default:
+        return Model()->AsInteger();
+    }
+  }
+
+  double AsNumber() const {
+    if (member_ == nullptr) return 0;
+    switch (member_->Token) {
+      case TScanToken::Integer:
+        return static_cast<double>(Integer());
+      case TScanToken::Number: {
+        double value = 0;
+        TJsonBase::TryReadNumber(Raw(), value);
+        return value;
+      }
+      case TScanToken::String: {
+        double value;
+        if (TJsonBase::TryReadNumber(Inner(), value)) return value;
+        return Model()->AsNumber();  // raises the model's conversion error
+      }
+      case TScanToken::True:
+        return 1;
+      case TScanToken::False:
+      case TScanToken::Null:
+        return 0;
+      default:
+        return Model()->AsNumber();
+    }
+  }
+
+  bool AsBoolean() const {
+    if (member_ == nullptr) return false;
+    switch (member_->Token) {
+      case TScanToken::True:
+        return true;
+      case TScanToken::False:
+      case TScanToken::Null:
+        return false;
+      case TScanToken::Integer:
+        return Integer() != 0;
+      case TScanToken::Number:
+        return AsNumber() != 0.0;
+      case TScanToken::String:
+        return SameTextAscii(Inner(), "true");
+      default:
+        return Model()->AsBoolean();
+    }
+  }
+
+ private:
+  std::string_view Raw() const { return text_.substr(member_->ValueBegin, member_->ValueLength); }
+  // A string's characters without the quotes.
+  std::string_view Inner() const { return Raw().substr(1, Raw().size() - 2); }
+
+  std::int64_t Integer() const {
+    std::int64_t value = 0;
+    TJsonBase::TryReadInteger(Raw(), value);
+    return value;
+  }
+
+  // The member parsed by the JSON model, under a pair of the member's name.
+  TJsonValue* Model() const {
+    if (pair_ == nullptr) {
+      pair_ = std::make_unique<TJsonPair>(
+          nullptr, std::string(text_.substr(member_->NameBegin, member_->NameLength)));
+      pair_->Value()->Parse(std::string(Raw()));
+    }
+    return pair_->Value();
+  }
+
+  std::string_view text_;
+  const TScannedMember* member_;
+  mutable std::unique_ptr<TJsonPair> pair_;
+};
+
+const TScannedMember* FindMember(std::string_view aText, const TScannedRecords& aScan,
+                                 std::size_t aRecord, std::string_view aName) {
+  for (std::uint32_t m = aScan.RecordStarts[aRecord]; m < aScan.RecordStarts[aRecord + 1]; ++m) {
+    const TScannedMember& member = aScan.Members[m];
+    if (member.NameLength == aName.size() &&
+        SameTextAscii(aText.substr(member.NameBegin, member.NameLength), aName))
+      return &member;
+  }
+  return nullptr;
+}
+
+// Whether a scanned text can stand for the tree with this dataset: nested-dataset fields take
+// objects and arrays as members, which only the tree carries.
+bool ScannedFits(TDataSet& aDataSet) {
+  for (int i = 0; i < aDataSet.FieldCount(); ++i) {
+    TField& field = *aDataSet.Fields(i);
+    if (!field.ReadOnly() && field.DataType() == TFieldType::ftDataSet &&
+        TConverterUtil::DataSetFieldToType(&field) != TDataSetFieldType::dfUnknown)
+      return false;
+  }
+  return true;
+}
+
+void ReadScannedRecord(std::string_view aText, const TScannedRecords& aScan, std::size_t aRecord,
+                       TDataSet& aDataSet, int aPosition, bool aEdit) {
+  BeginRecord(aDataSet, aPosition, aEdit);
+  for (int i = 0; i < aDataSet.FieldCount(); ++i) {
+    TField& field = *aDataSet.Fields(i);
+    if (field.ReadOnly()) continue;
+    const TReadForm form = ReadFormOf(field.DataType());
+    if (form == TReadForm::None) Fail("Cannot find type for field \"" + field.FieldName() + "\"");
+    if (form == TReadForm::DataSet) continue;  // only dfUnknown gets here: not touched
+    ScannedValue value(aText, FindMember(aText, aScan, aRecord, field.FieldName()));
+    WriteField(field, form, value);
+  }
+  aDataSet.Post();
+}
+
+void ReadScannedRecords(std::string_view aText, const TScannedRecords& aScan, TDataSet& aDataSet,
+                        bool aEdit) {
+  int position = 0;
+  for (std::size_t r = 0; r < aScan.RecordCount(); ++r) {
+    if (aScan.IsArray && !aDataSet.IsEmpty()) ++position;
+    ReadScannedRecord(aText, aScan, r, aDataSet, position, aEdit);
+  }
+}
+
+// ---- field description ---------------------------------------------------------------------
+
+void ReadFields(TJsonArray* aArray, TDataSet* aDataSet) {
+  if (aArray == nullptr || aDataSet == nullptr) return;
+  if (aArray->Count() == 0) Fail("The JSON is Empty.");
+  if (aDataSet->Active()) Fail("The DataSet can not be active.");
+  if (aDataSet->FieldCount() > 0) Fail("The DataSet can not have predefined Fields.");
+  for (int i = 0; i < aArray->Count(); ++i) {
+    TJsonObject* item = aArray->Items(i)->AsObject();
+    const std::string typeName = item->Values("dataType")->AsString();
+    TFieldType kind;
+    if (!FieldTypeFromName(typeName, kind)) Fail("Unknown field type \"" + typeName + "\".");
+    const std::string name = item->Values("fieldName")->AsString();
+    const std::int64_t size = item->Values("size")->AsInteger();
+    if (size < INT32_MIN || size > INT32_MAX) Fail("Size out of range for field \"" + name + "\".");
+    TConverterUtil::NewDataSetField(aDataSet, kind, name, static_cast<std::int32_t>(size), "", "");
+  }
+}
+
+}  // namespace
+
+IJsonConverter::Ptr TJsonConverter::New() {
+  return std::make_shared<TJsonConverter>();
+}
+
+TJsonConverter::TJsonConverter() = default;
+TJsonConverter::~TJsonConverter() = default;
+
+IJsonConverter::Ptr TJsonConverter::UseObject(TJsonObject* aJsonObject) {
+  FJsonObject = aJsonObject;
+  FObjectFromText = false;
+  return shared_from_this();
+}
+
+IJsonConverter::Ptr TJsonConverter::UseArray(TJsonArray* aJsonArray) {
+  FJsonArray = aJsonArray;
+  FArrayFromText = false;
+  return shared_from_this();
+}
+
+IJsonConverter::Ptr TJsonConverter::UseText(const std::string& aJsonString) {
+  if (aJsonString.empty()) throw Exception("JSON string Uninformed.");
+  // A source taken from an earlier text dies with that text's tree.
+  if (FObjectFromText) FJsonObject = nullptr, FObjectFromText = false;
+  if (FArrayFromText) FJsonArray = nullptr, FArrayFromText = false;
+  FJson.reset();
+  FText = aJsonString;
+  FTextScanned = ScanRecords(FText, FScan);
+  if (!FTextScanned) ParseText();  // raises the JSON model's error for a malformed text
+  if (TJsonBase::IsJsonObject(FText)) {
+    FObjectFromText = true;
+    if (FJson) FJsonObject = FJson->JsonObject();
+  } else if (TJsonBase::IsJsonArray(FText)) {
+    FArrayFromText = true;
+    if (FJson) FJsonArray = FJson->JsonArray();
+  }
+  return shared_from_this();
+}
+
+void TJsonConverter::ParseText() {
+  if (FJson) return;
+  FJson = std::make_unique<TJson>();
+  FJson->Parse(FText);
+}
+
+TJsonObject* TJsonConverter::SourceObject() {
+  if (FObjectFromText && FJsonObject == nullptr) {
+    ParseText();
+    FJsonObject = FJson->JsonObject();
+  }
+  return FJsonObject;
+}
+
+TJsonArray* TJsonConverter::SourceArray() {
+  if (FArrayFromText && FJsonArray == nullptr) {
+    ParseText();
+    FJsonArray = FJson->JsonArray();
+  }
+  return FJsonArray;
+}
+
+void TJsonConverter::BuildFields(TDataSet* aDataSet) {
+  if (FJsonObject != nullptr || FObjectFromText)
+    Fail("To convert a structure only JSONArray is allowed.");
+  if (FJsonArray == nullptr && !FArrayFromText) Fail("JSON Value Uninformed.");
+  CheckDataSet(aDataSet);
+  if (aDataSet->Active()) aDataSet->Close();
+  if (aDataSet->FieldCount() > 0) aDataSet->Fields().Clear();
+  if (aDataSet->FieldDefs().Count() > 0) aDataSet->FieldDefs().Clear();
+  ReadFields(SourceArray(), aDataSet);
+}
+
+void TJsonConverter::AppendToDataSet(TDataSet* aDataSet) {
+  CheckDataSet(aDataSet);
+  if (aDataSet->FieldDefs().Count() == 0 && aDataSet->FieldCount() == 0)
+    Fail("DataSet without Fields.");
+  if (!aDataSet->Active()) aDataSet->Open();
+  aDataSet->DisableControls();
+  try {
+    const bool objectSource = FJsonObject != nullptr || FObjectFromText;
+    const bool arraySource = FJsonArray != nullptr || FArrayFromText;
+    const bool textSource = objectSource ? FObjectFromText : FArrayFromText;
+    if (!objectSource && !arraySource) Fail("JSON Value Uninformed.");
+    if (textSource && FTextScanned && FJson == nullptr && ScannedFits(*aDataSet)) {
+      ReadScannedRecords(FText, FScan, *aDataSet, FIsRecord);
+    } else if (objectSource) {
+      ReadRecord(SourceObject(), aDataSet, 0, FIsRecord);
+    } else {
+      ReadRecords(SourceArray(), aDataSet, FIsRecord);
+    }
+  } catch (...) {
+    aDataSet->EnableControls();
+    throw;
+  }
+  aDataSet->EnableControls();
+}
+
+void TJsonConverter::UpdateDataSet(TDataSet* aDataSet) {
+  FIsRecord = true;
+  try {
+    AppendToDataSet(aDataSet);
+  } catch (...) {
+    FIsRecord = false;
+    throw;
+  }
+  FIsRecord = false;
+}
+
+}  // namespace bramble
