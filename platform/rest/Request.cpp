@@ -199,10 +199,12 @@ void Request::Execute() {
   // Body.
   Layout L = LayoutOf(FParams, Method);
   std::string BodyType;
-  if (L.HasFiles || (L.HasBodyParts && Method != rest::Method::Get &&
-                     std::count_if(FParams.begin(), FParams.end(), [](const Parameter& P) {
-                       return P.Kind == ParameterKind::RequestBody;
-                     }) > 1)) {
+  // A GET never carries a body: its parts, files and form fields stay behind.
+  const bool CarriesBody = Method != rest::Method::Get;
+  const auto BodyParts = std::count_if(FParams.begin(), FParams.end(), [](const Parameter& P) {
+    return P.Kind == ParameterKind::RequestBody;
+  });
+  if (CarriesBody && (L.HasFiles || BodyParts > 1)) {
     W.SendsBody = true;
     W.Multipart = true;
     for (const Parameter& P : FParams) {
@@ -216,7 +218,7 @@ void Request::Execute() {
         W.Parts.push_back({P.Name, P.Value, "", "", false});
       }
     }
-  } else if (L.HasBodyParts && Method != rest::Method::Get) {
+  } else if (CarriesBody && L.HasBodyParts) {
     W.SendsBody = true;
     for (const Parameter& P : FParams) {
       if (P.Kind != ParameterKind::RequestBody) continue;

@@ -207,6 +207,15 @@ TEST(RequestWire, StreamBodyFormBodyAndFileParts) {
   EXPECT_THAT(R.Body, HasSubstr("name=\"upload\"; filename=\""));
   EXPECT_THAT(R.Body, HasSubstr("Content-Type: application/octet-stream\r\n\r\nfile-bytes"));
   EXPECT_THAT(R.Body, HasSubstr("name=\"f\"\r\n\r\nv"));
+
+  // A GET keeps its method and sends no body, whatever parts were added.
+  TRequest::New()
+      ->BaseURL(Server.Url())
+      ->AddFile("upload", &File)
+      ->AddBody("b", ContentType::TextPlain)
+      ->Get();
+  EXPECT_EQ(Server.Last().Method, "GET");
+  EXPECT_EQ(Server.Last().Body, "");
 }
 
 TEST(RequestWire, ClearHeadersAndClearParamsUseTheRecordedNames) {
