@@ -1,0 +1,74 @@
+#include "server/Startup.h"
+
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <limits>
+#include <string>
+
+#include "platform/http/Server.h"
+#include "server/Base.Router.h"
+#include "server/Stages.h"
+#include "shared/settings/u_Consts.h"
+#include "shared/settings/u_ParamsSrv.h"
+
+namespace bramble {
+
+namespace {
+
+constexpr const char* kListenAddress = "0.0.0.0";
+// Used when the settings hold a port below 1.
+constexpr int kFallbackPort = 9000;
+constexpr int kMaxPort = std::numeric_limits<std::uint16_t>::max();
+
+void PrintBanner(int port) {
+  std::printf("Servidor ativo %s:%d - %s\n", kListenAddress, port, PlatformDescription().c_str());
+  std::fflush(stdout);
+}
+
+// Leaves the error on screen until the operator answers (or the input ends).
+void WaitForEnter() {
+  std::string line;
+  std::getline(std::cin, line);
+}
+
+}  // namespace
+
+int RunServer() {
+  http::Server app;
+  InstallStages(app);
+  TBase::Router(app);
+
+  int port = 0;
+  try {
+    port = TParamsSrv::New("srv")->ReadIni()->Port();
+  } catch (const std::exception& e) {
+    std::printf("%s\n", e.what());
+    std::fflush(stdout);
+    return 1;
+  }
+  if (port < 1) port = kFallbackPort;
+
+  try {
+    // A port beyond the TCP range would otherwise be cut to some other port without notice.
+    if (port > kMaxPort) throw http::ListenError("Invalid port " + std::to_string(port));
+    http::ServerOptions options;
+    options.address = kListenAddress;
+    options.port = static_cast<std::uint16_t>(port);
+    app.Start(options, [port] { PrintBanner(port); });
+  } catch (const http::ListenError& e) {
+    std::printf("ListenError: %s\n", e.what());
+    std::fflush(stdout);
+    WaitForEnter();
+    return 1;
+  } catch (const std::exception& e) {
+    std::printf("Exception: %s\n", e.what());
+    std::fflush(stdout);
+    WaitForEnter();
+    return 1;
+  }
+  app.Wait();
+  return 0;
+}
+
+}  // namespace bramble

@@ -1,0 +1,5 @@
+#include "server/Startup.h"
+
+int main() {
+  return bramble::RunServer();
+}
