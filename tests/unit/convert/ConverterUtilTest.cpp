@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/Exception.h"
+#include "platform/data/MemTable.h"
 #include "shared/convert/DataSetConverterException.h"
 
 namespace bramble {
@@ -111,6 +112,66 @@ TEST(ConverterUtil, MakeValidIdent) {
   EXPECT_EQ(TConverterUtil::MakeValidIdent("ÇÃÉ"), "_");
   EXPECT_EQ(TConverterUtil::MakeValidIdent(""), "_");
   EXPECT_EQ(TConverterUtil::MakeValidIdent("a-b_c9"), "ab_c9");
+}
+
+}  // namespace
+}  // namespace bramble
+
+namespace bramble {
+namespace {
+
+TEST(ConverterUtil, NewDataSetField) {
+  TFDMemTable table;
+  table.SetName("FDMemTable");
+  TField* nome = TConverterUtil::NewDataSetField(&table, TFieldType::ftWideString, "nome completo",
+                                                 40, "origem", "Nome");
+  EXPECT_EQ(nome->FieldName(), "nome completo");
+  EXPECT_EQ(nome->Name(), "FDMemTablenomecompleto");
+  EXPECT_EQ(nome->FieldKind(), TFieldKind::fkData);
+  EXPECT_EQ(nome->Size(), 40);
+  EXPECT_EQ(nome->Origin(), "origem");
+  EXPECT_EQ(nome->DisplayLabel(), "Nome");
+  EXPECT_EQ(table.Fields(0), nome);
+
+  // An empty name is numbered after the fields already there.
+  TField* second = TConverterUtil::NewDataSetField(&table, TFieldType::ftInteger, "", 0, "", "");
+  EXPECT_EQ(second->FieldName(), "Field2");
+  EXPECT_EQ(second->Name(), "FDMemTableField2");
+  EXPECT_EQ(second->DisplayLabel(), "Field2");
+
+  // A bounded text kind without a size is added, then refused; other kinds need no size.
+  for (TFieldType kind : {TFieldType::ftWideString, TFieldType::ftString}) {
+    const int before = table.FieldCount();
+    try {
+      TConverterUtil::NewDataSetField(&table, kind, "nome", 0, "", "");
+      ADD_FAILURE() << "no error";
+    } catch (const EDataSetConverterException& e) {
+      EXPECT_STREQ(e.what(), "Size not defined for field \"nome\".");
+    }
+    EXPECT_EQ(table.FieldCount(), before + 1);
+  }
+  // A kind without a field class leaves the fields as they were.
+  const int before = table.FieldCount();
+  EXPECT_THROW(TConverterUtil::NewDataSetField(&table, TFieldType::ftADT, "x", 0, "", ""),
+               Exception);
+  EXPECT_EQ(table.FieldCount(), before);
+}
+
+TEST(ConverterUtil, DataSetFieldToType) {
+  const struct {
+    const char* origin;
+    TDataSetFieldType type;
+  } cases[] = {{" jsonarray ", TDataSetFieldType::dfJSONArray},
+               {"JSONObject", TDataSetFieldType::dfJSONObject},
+               {"\tJsonObject\n", TDataSetFieldType::dfJSONObject},
+               {"unknown", TDataSetFieldType::dfUnknown},
+               {"", TDataSetFieldType::dfUnknown},
+               {"JSON Array", TDataSetFieldType::dfUnknown}};
+  for (const auto& c : cases) {
+    auto field = CreateField(TFieldType::ftDataSet);
+    field->SetOrigin(c.origin);
+    EXPECT_EQ(TConverterUtil::DataSetFieldToType(field.get()), c.type) << c.origin;
+  }
 }
 
 }  // namespace

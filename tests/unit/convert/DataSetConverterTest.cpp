@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "tests/unit/convert/ConvertFixtures.h"
 
 namespace bramble {
@@ -75,6 +77,25 @@ const KindCase kKinds[] = {
     {TFieldType::ftGraphic, 0, "\x01\x02", R"("AQI=")"},
     {TFieldType::ftStream, 0, "", R"("")"},
 };
+
+// 'f' floating kinds, 't' text kinds, 'b' binary kinds, '-' the rest.
+char WriteFormOfTest(TFieldType aKind) {
+  switch (aKind) {
+    case TFieldType::ftFloat:
+    case TFieldType::ftSingle:
+    case TFieldType::ftExtended:
+      return 'f';
+    case TFieldType::ftMemo:
+    case TFieldType::ftWideMemo:
+      return 't';
+    case TFieldType::ftBlob:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftStream:
+      return 'b';
+    default:
+      return '-';
+  }
+}
 
 TEST(DataSetConverter, EveryKindWithValueAndNullBothWays) {
   for (const KindCase& c : kKinds) {
@@ -260,6 +281,56 @@ TEST(DataSetConverter, NestedDataSetsAsObjectArrayOrNothing) {
                                        R"({"fieldName":"itens","dataType":"ftDataSet","size":0},)"
                                        R"({"fieldName":"dono","dataType":"ftDataSet","size":0},)"
                                        R"({"fieldName":"nada","dataType":"ftDataSet","size":0}])");
+}
+
+}  // namespace
+}  // namespace bramble
+
+namespace bramble {
+namespace {
+
+// The direct text writer against the tree: a table with every kind (values, nulls, non-ASCII
+// text and names, a hidden field, nested datasets) must give the same bytes both ways.
+TEST(DataSetConverter, TextWriterMatchesTheTreeOnEveryKind) {
+  TFDMemTable table;
+  for (const KindCase& c : kKinds) {
+    AddField(table, "Campo_" + std::string(FieldTypeName(c.kind)).substr(2) + "_Ç", c.kind, c.size);
+  }
+  AddField(table, "OCULTO", TFieldType::ftInteger)->SetVisible(false);
+  TField* lista = AddField(table, "LISTA", TFieldType::ftDataSet);
+  lista->SetOrigin("JSONArray");
+  AddField(*lista->NestedDataSet(), "V", TFieldType::ftFloat);
+  TField* um = AddField(table, "UM", TFieldType::ftDataSet);
+  um->SetOrigin("JSONObject");
+  AddField(*um->NestedDataSet(), "T", TFieldType::ftWideMemo);
+  table.Open();
+
+  const double floats[] = {0.1, 1.0 / 3, 1e15, 123456789012345.0, 2.5e-5, -0.0001, 1e-300, 1e300};
+  const char* texts[] = {"", "ação ☃ \xF0\x9F\x98\x80", "\x01\x1F\x7F", "</script>"};
+  for (int r = 0; r < 8; ++r) {
+    table.Append();
+    for (int i = 0; i < static_cast<int>(std::size(kKinds)); ++i) {
+      TField& field = *table.Fields(i);
+      if ((r + i) % 3 == 0) continue;  // null
+      field.SetAsString(kKinds[i].value);
+      if (WriteFormOfTest(kKinds[i].kind) == 'f') field.SetAsFloat(floats[(r + i) % 8]);
+      if (WriteFormOfTest(kKinds[i].kind) == 't' && kKinds[i].size == 0)
+        field.SetAsString(texts[(r + i) % 4]);
+      if (WriteFormOfTest(kKinds[i].kind) == 'b')
+        field.SetAsBytes(std::string(static_cast<std::size_t>(r * 9), static_cast<char>(r * 37)));
+    }
+    for (int k = 0; k < r % 3; ++k)
+      AppendRow(*lista->NestedDataSet(), {std::to_string(k * 0.25).c_str()});
+    if (r % 2 == 0) AppendRow(*um->NestedDataSet(), {texts[r % 4]});
+    table.Post();
+  }
+  table.SetRecNo(4);
+  const auto converter = TConverter::New()->FromDataSet(&table);
+  const std::string text = converter->RecordsToText();
+  EXPECT_EQ(converter->RecordsToJson()->Stringify(), text);
+  EXPECT_EQ(converter->FieldsToJson()->Stringify(), converter->FieldsToText());
+  EXPECT_EQ(converter->RecordToJson()->Stringify(), converter->RecordToText());
+  EXPECT_EQ(table.RecNo(), 4);
 }
 
 }  // namespace
