@@ -106,6 +106,9 @@ std::string RawConnection::ReadUntilClosed(std::chrono::milliseconds timeout, bo
 
 bool PortIsFree(std::uint16_t port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  // Like the server: connections of an earlier run in TIME_WAIT do not block the port.
+  const int on = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
