@@ -175,13 +175,15 @@ void TJsonBase::NumberToText(double Value, std::string& Out) {
     return;
   }
   // The shortest text that reads back as Value has the right digits when it has at most 15
-  // of them; otherwise round the exact value to 15.
+  // of them (a normal double is precise enough for that); otherwise round the exact value.
   char buf[64];
   auto result = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::scientific);
   const char* e = static_cast<const char*>(std::memchr(buf, 'e', result.ptr - buf));
   const char* first = buf + (buf[0] == '-' ? 1 : 0);
   int significant = static_cast<int>(e - first) - (e - first > 1 ? 1 : 0);
-  if (significant > 15) {
+  // Below the normal range a double has fewer digits of precision, and the shortest text
+  // can be far coarser than 15 digits of the exact value.
+  if (significant > 15 || std::fabs(Value) < std::numeric_limits<double>::min()) {
     result = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::scientific, 14);
     e = static_cast<const char*>(std::memchr(buf, 'e', result.ptr - buf));
   }

@@ -141,7 +141,7 @@ void TJson::Delete(std::string_view Name) {
   FJsonObject->Delete(Name);
 }
 
-TJsonValue* TJson::Get(int Index) const {
+TJsonValue* TJson::Get(int Index) {
   switch (FStructType) {
     case jsArray:
       return FJsonArray->GetItems(Index);

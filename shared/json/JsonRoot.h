@@ -43,7 +43,7 @@ class TJson final : public TJsonBase {
   void Clear();
 
   // The array's item at Index, or the value of the object's pair at Index.
-  TJsonValue* Get(int Index) const;
+  TJsonValue* Get(int Index);
   // Object form, then the object's Values(Name).
   TJsonValue* Get(std::string_view Name);
   TJsonValue* GetValues(std::string_view Name) { return Get(Name); }

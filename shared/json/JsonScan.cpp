@@ -1,5 +1,7 @@
 #include "shared/json/JsonScan.h"
 
+#include "shared/json/JsonTypes.h"
+
 #include <array>
 #include <vector>
 
@@ -24,6 +26,7 @@ struct TOpenSkip {
 class TSkipStack {
  public:
   bool Empty() const { return FSize == 0; }
+  std::size_t Size() const { return FSize; }
   TOpenSkip& Top() { return FSize <= kInline ? FInline[FSize - 1] : FSpill[FSize - kInline - 1]; }
   void Push(TOpenSkip s) {
     if (FSize < kInline) {
@@ -60,7 +63,8 @@ const char* BracketSkipEnd(const char* P, const char* End, TSkipMemo* Memo) {
     TOpenSkip& top = open.Top();
     if (c == top.Closer) {
       ++p;
-      if (Memo != nullptr) Memo->Remember(top.At, p);
+      // Skips nested deeper than any container Parse accepts are never looked up again.
+      if (Memo != nullptr && open.Size() <= kMaxJsonDepth + 1) Memo->Remember(top.At, p);
       open.Pop();
       if (open.Empty()) return p;
     } else if (c == '"') {
