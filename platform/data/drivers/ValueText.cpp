@@ -69,6 +69,46 @@ bool ZoneOrEnd(std::string_view text, size_t pos) {
   return true;
 }
 
+// Scales the fast decimal printing handles, and the bound below which decimals at such a scale
+// are further apart than neighbouring doubles (so at most one of them reads back as a value).
+constexpr int kFastScaleMax = 15;
+constexpr double kFastScaledLimit = 4503599627370496.0;  // 2^52
+constexpr double kPowersOf10[kFastScaleMax + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Prints `value` at `scale` without a general double-to-text conversion when the nearest
+// decimal of that scale reads back as exactly `value`: that decimal is then the only one
+// of the scale that does, so it is also what the shortest text padded to the scale gives.
+// Returns false (nothing written) when the slow path must decide.
+bool FastFixedDecimal(double value, int scale, std::string& out) {
+  if (scale < 0 || scale > kFastScaleMax || value == 0) return false;
+  const double scaled = value * kPowersOf10[scale];
+  if (!(std::fabs(scaled) < kFastScaledLimit)) return false;  // also NaN and infinities
+  const double whole = std::nearbyint(scaled);
+  if (whole / kPowersOf10[scale] != value) return false;
+  const bool negative = whole < 0;
+  auto magnitude = static_cast<std::uint64_t>(negative ? -whole : whole);
+  char digits[24];
+  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, magnitude);
+  std::string_view text(digits, static_cast<size_t>(end - digits));
+  const auto places = static_cast<size_t>(scale);
+  out.clear();
+  if (negative) out += '-';
+  if (text.size() <= places) {
+    out += '0';
+    if (places > 0) out += '.';
+    out.append(places - text.size(), '0');
+    out += text;
+  } else {
+    out += text.substr(0, text.size() - places);
+    if (places > 0) {
+      out += '.';
+      out += text.substr(text.size() - places);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::int64_t ParseInt(std::string_view text) {
@@ -134,6 +174,7 @@ std::string ScaledToDecimal(std::int64_t unscaled, int scale) {
 std::string FixedDecimal(double value, int scale) {
   if (!std::isfinite(value))
     throw Exception("cannot store " + std::to_string(value) + " as a decimal");
+  if (std::string fast; FastFixedDecimal(value, scale, fast)) return fast;
   char buffer[kFixedBuffer];
   // The shortest text that reads back as `value` is usually the decimal that was stored
   // ("1234.5" for 1234.5) and is much cheaper to make than a rounded one: pad it when it

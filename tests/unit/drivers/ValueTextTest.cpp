@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <limits>
 
 #include "platform/core/Exception.h"
@@ -65,6 +66,26 @@ TEST(ValueTextTest, FixedDecimalPrintsRealsAtTheColumnsScale) {
   EXPECT_EQ(FixedDecimal(-0.004, 2), "-0.00");
   EXPECT_EQ(FixedDecimal(1e20, 0), "100000000000000000000");
   EXPECT_THROW(FixedDecimal(std::numeric_limits<double>::quiet_NaN(), 2), Exception);
+}
+
+// Values whose decimal at the scale reads back exactly take a shortcut; every value must still
+// print as the exact rounding of the double to the scale.
+TEST(ValueTextTest, FixedDecimalMatchesExactRoundingAcrossValues) {
+  auto exact = [](double value, int scale) {
+    char buffer[64];
+    auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, scale);
+    return std::string(buffer, end);
+  };
+  for (int scale : {0, 1, 2, 4, 6}) {
+    for (int i = -2000; i <= 2000; i += 7) {
+      for (double value : {i / 100.0, i / 7.0, i * 1000003.0 / 1000.0, i * 1e-7, i * 1e9 + 0.5}) {
+        if (value == 0) continue;  // -0 and 0 keep their own spelling
+        EXPECT_EQ(FixedDecimal(value, scale), exact(value, scale)) << value << " scale " << scale;
+      }
+    }
+  }
+  EXPECT_EQ(FixedDecimal(-0.05, 2), "-0.05");
 }
 
 TEST(ValueTextTest, CanonicalDecimalNormalisesOrRejects) {
