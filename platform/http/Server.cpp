@@ -2,6 +2,7 @@
 
 #include "platform/http/BeastInclude.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <iterator>
@@ -29,6 +30,15 @@ constexpr std::size_t kLingerChunk = 16u << 10;
 constexpr std::chrono::milliseconds kAcceptRetryDelay{10};
 
 using StringResponse = bhttp::response<bhttp::string_body>;
+
+// A header value cannot carry a line break: it would end the header and let the rest of the
+// value pose as further headers or a body.
+std::string OneLine(std::string_view value) {
+  std::string line(value);
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return line;
+}
 
 // Runs one asynchronous operation on the connection's own context to completion.
 void RunOnce(asio::io_context& ioc) {
@@ -90,7 +100,7 @@ class Connection {
     message.result(status >= 100 && status <= 999 ? static_cast<unsigned>(status) : 500u);
     message.version(11);
     for (const auto& [name, value] : response.Headers().Entries()) {
-      message.insert(name, value);
+      message.insert(name, OneLine(value));
     }
     if (std::istream* stream = response.Stream()) {
       stream->clear();

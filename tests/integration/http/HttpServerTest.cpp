@@ -62,6 +62,9 @@ class HttpServerTest : public ::testing::Test {
       res.ContentType("application/json").SetHeader("Content-Disposition", "inline");
       res.SendStream(std::make_unique<std::istringstream>("{}"));
     });
+    server_.Get("/header", [](http::Request& req, http::Response& res) {
+      res.SetHeader("x-response", req.Query("v")).Send("h");
+    });
     server_.Get("/throw", [](http::Request&, http::Response& res) {
       res.ContentType("application/json");
       throw std::runtime_error("boom");
@@ -213,6 +216,15 @@ TEST_F(HttpServerTest, FrameworkAnswers) {
     EXPECT_EQ(reply.body, c.body);
     EXPECT_EQ(reply.headers.Get("Content-Type"), "text/plain");
   }
+}
+
+TEST_F(HttpServerTest, HeaderValuesCannotBreakTheResponse) {
+  const auto reply = Fetch(port_, "GET", "/header?v=a%0D%0AX-Injected:%201%0D%0A%0D%0Abody",
+                           {{"Authorization", BasicCredentials("admin", "plovr")}});
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_FALSE(reply.headers.Has("X-Injected"));
+  EXPECT_EQ(reply.headers.Get("x-response"), "a  X-Injected: 1    body");
+  EXPECT_EQ(reply.body, "h");
 }
 
 TEST_F(HttpServerTest, CompressesLongTextBodies) {
