@@ -53,14 +53,24 @@ void TRowAppender::CancelRow() {
 
 namespace {
 
-Column& Cell(RowStore* aStore, std::int64_t aRow, int aColumn) {
-  if (aRow < 0) throw Exception("No record begun");
-  if (aColumn < 0 || aColumn >= aStore->ColumnCount())
-    throw Exception("Column index out of range (" + std::to_string(aColumn) + ")");
+// The error paths stay out of line so the checks of every cell cost a compare each.
+[[noreturn, gnu::cold, gnu::noinline]] void NoRecordBegun() {
+  throw Exception("No record begun");
+}
+
+[[noreturn, gnu::cold, gnu::noinline]] void ColumnOutOfRange(int aColumn) {
+  throw Exception("Column index out of range (" + std::to_string(aColumn) + ")");
+}
+
+inline Column& Cell(RowStore* aStore, std::int64_t aRow, int aColumn) {
+  if (aRow < 0) [[unlikely]]
+    NoRecordBegun();
+  if (static_cast<unsigned>(aColumn) >= static_cast<unsigned>(aStore->ColumnCount())) [[unlikely]]
+    ColumnOutOfRange(aColumn);
   return aStore->Col(aColumn);
 }
 
-[[noreturn]] void Mismatch(int aColumn) {
+[[noreturn, gnu::cold, gnu::noinline]] void Mismatch(int aColumn) {
   throw Exception("Value does not match the storage of column " + std::to_string(aColumn));
 }
 
@@ -77,12 +87,17 @@ void TRowAppender::SetNull(int aColumn) {
 
 namespace {
 // Integer kinds hold only their own range (a field of the kind would refuse anything else).
-void CheckRange(const Column& c, std::int64_t aValue, int aColumn) {
+[[noreturn, gnu::cold, gnu::noinline]] void OutOfRange(const Column& c, std::int64_t aValue,
+                                                       int aColumn) {
+  throw Exception("Value " + std::to_string(aValue) + " is out of range for column " +
+                  std::to_string(aColumn) + " (" + std::string(FieldTypeName(c.Type)) + ")");
+}
+
+inline void CheckRange(const Column& c, std::int64_t aValue, int aColumn) {
+  if (c.Type == TFieldType::ftLargeint) return;  // every int64 fits
   std::int64_t min = 0, max = 0;
   IntegerRange(c.Type, min, max);
-  if (aValue < min || aValue > max)
-    throw Exception("Value " + std::to_string(aValue) + " is out of range for column " +
-                    std::to_string(aColumn) + " (" + std::string(FieldTypeName(c.Type)) + ")");
+  if (aValue < min || aValue > max) OutOfRange(c, aValue, aColumn);
 }
 }  // namespace
 
@@ -193,8 +208,13 @@ void TRowAppender::SetDateTime(int aColumn, TDateTime aValue) {
   if (!IsValidDateTime(aValue))
     throw Exception("Invalid date and time for column " + std::to_string(aColumn));
   // A date keeps no time of day and a time no date, as with the field setters.
-  if (c.Type == TFieldType::ftDate) aValue = TDateTime{aValue.Days() * kMillisecondsPerDay};
-  if (c.Type == TFieldType::ftTime) aValue = TDateTime{aValue.TimeOfDay()};
+  // (the remainder test skips the cutting for values that have nothing to cut)
+  const bool wholeDay = aValue.Milliseconds % kMillisecondsPerDay == 0;
+  if (c.Type == TFieldType::ftDate && !wholeDay)
+    aValue = TDateTime{aValue.Days() * kMillisecondsPerDay};
+  if (c.Type == TFieldType::ftTime &&
+      (aValue.Milliseconds < 0 || aValue.Milliseconds >= kMillisecondsPerDay))
+    aValue = TDateTime{aValue.TimeOfDay()};
   c.I64[r] = aValue.Milliseconds;
   c.Null[r] = 0;
 }

@@ -8,11 +8,6 @@
 namespace bramble::data_detail {
 namespace {
 
-// Chunk size of the arenas: large enough that chunk bookkeeping is negligible, small enough
-// that a column with a few short texts does not hold much unused memory.
-constexpr std::size_t kFirstChunkBytes = 4096;
-constexpr std::size_t kMaxChunkBytes = std::size_t{1} << 20;
-
 std::atomic<std::uint64_t> gNextRowId{1};
 
 }  // namespace
@@ -21,13 +16,13 @@ std::uint64_t NextRowId() {
   return gNextRowId.fetch_add(1, std::memory_order_relaxed);
 }
 
-TextRef Arena::Put(std::string_view aBytes) {
+TextRef Arena::PutSlow(std::string_view aBytes) {
   if (aBytes.empty()) return {};
   if (aBytes.size() > kMaxValueBytes) throw Exception("Value too long");
   if (chunks_.size() >= UINT32_MAX - 1) throw Exception("Out of storage for values");
-  // A value bigger than a quarter chunk gets a chunk of its own, so chunks stay well used.
-  if (aBytes.size() > kMaxChunkBytes / 4) {
-    auto chunk = std::make_unique<char[]>(aBytes.size());
+  // Chunks are written before they are read, so they are not zeroed first.
+  if (aBytes.size() > kLargeValueBytes) {
+    auto chunk = std::make_unique_for_overwrite<char[]>(aBytes.size());
     std::memcpy(chunk.get(), aBytes.data(), aBytes.size());
     chunks_.push_back(std::move(chunk));
     capacity_ += aBytes.size();
@@ -39,7 +34,7 @@ TextRef Arena::Put(std::string_view aBytes) {
     std::size_t size =
         current_ == UINT32_MAX ? kFirstChunkBytes : std::min(currentSize_ * 2, kMaxChunkBytes);
     size = std::max(size, aBytes.size());
-    chunks_.push_back(std::make_unique<char[]>(size));
+    chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
     current_ = static_cast<std::uint32_t>(chunks_.size() - 1);
     currentSize_ = size;
     currentUsed_ = 0;

@@ -4,6 +4,7 @@
 // of large chunks, so a record costs no heap allocation of its own.
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,18 @@ struct TextRef {
 // Append-only byte storage in chunks that never move once written.
 class Arena {
  public:
-  TextRef Put(std::string_view aBytes);
+  TextRef Put(std::string_view aBytes) {
+    // Inline for the usual case: a short value that fits the chunk being filled.
+    if (!aBytes.empty() && aBytes.size() <= currentSize_ - currentUsed_ &&
+        aBytes.size() <= kLargeValueBytes && current_ != UINT32_MAX) {
+      std::memcpy(chunks_[current_].get() + currentUsed_, aBytes.data(), aBytes.size());
+      const TextRef ref{current_, static_cast<std::uint32_t>(currentUsed_),
+                        static_cast<std::uint32_t>(aBytes.size())};
+      currentUsed_ += aBytes.size();
+      return ref;
+    }
+    return PutSlow(aBytes);
+  }
   std::string_view Get(TextRef aRef) const {
     if (aRef.Length == 0) return {};
     return {chunks_[aRef.Chunk].get() + aRef.Offset, aRef.Length};
@@ -47,7 +59,16 @@ class Arena {
   void Clear();
   std::size_t Capacity() const { return capacity_; }
 
+  // Chunk size of the arenas: large enough that chunk bookkeeping is negligible, small enough
+  // that a column with a few short texts does not hold much unused memory. A value bigger than
+  // kLargeValueBytes gets a chunk of its own, so chunks stay well used.
+  static constexpr std::size_t kFirstChunkBytes = 4096;
+  static constexpr std::size_t kMaxChunkBytes = std::size_t{1} << 20;
+  static constexpr std::size_t kLargeValueBytes = kMaxChunkBytes / 4;
+
  private:
+  TextRef PutSlow(std::string_view aBytes);
+
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::uint32_t current_ = UINT32_MAX;  // chunk being filled
   std::size_t currentSize_ = 0;
