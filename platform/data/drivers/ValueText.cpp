@@ -69,6 +69,43 @@ bool ZoneOrEnd(std::string_view text, size_t pos) {
   return true;
 }
 
+// The two digits at `p` as a number, -1 when either is not a digit.
+int TwoDigits(const char* p) {
+  const unsigned a = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+  const unsigned b = static_cast<unsigned char>(p[1]) - unsigned{'0'};
+  return a <= 9 && b <= 9 ? static_cast<int>(a * 10 + b) : -1;
+}
+
+// The fixed-width forms servers print most, "YYYY-MM-DD" at `p` and "HH:MM:SS" at `p`, read
+// in one step with the checks of ReadDate and ReadTime. False leaves the general parser to
+// decide (and to report).
+bool FixedWidthDate(const char* p, DateTimeValue& v) {
+  const int century = TwoDigits(p), year = TwoDigits(p + 2);
+  const int month = TwoDigits(p + 5), day = TwoDigits(p + 8);
+  if (century < 0 || year < 0 || p[4] != '-' || p[7] != '-' || month < 1 || month > 12 || day < 1 ||
+      day > 31)
+    return false;
+  v.year = century * 100 + year;
+  v.month = month;
+  v.day = day;
+  return true;
+}
+
+bool FixedWidthTime(const char* p, DateTimeValue& v) {
+  const int hour = TwoDigits(p), minute = TwoDigits(p + 3), second = TwoDigits(p + 6);
+  if (hour < 0 || minute < 0 || second < 0 || p[2] != ':' || p[5] != ':' || hour > 23 ||
+      minute > 59 || second > 60)
+    return false;
+  v.hour = hour;
+  v.minute = minute;
+  v.second = second;
+  return true;
+}
+
+constexpr size_t kDateWidth = 10;      // YYYY-MM-DD
+constexpr size_t kTimeWidth = 8;       // HH:MM:SS
+constexpr size_t kDateTimeWidth = 19;  // YYYY-MM-DD HH:MM:SS
+
 // Scales the fast decimal printing handles, and the bound below which decimals at such a scale
 // are further apart than neighbouring doubles (so at most one of them reads back as a value).
 constexpr int kFastScaleMax = 15;
@@ -133,6 +170,7 @@ double ParseFloat(std::string_view text) {
 
 DateTimeValue ParseDate(std::string_view text) {
   DateTimeValue v;
+  if (text.size() == kDateWidth && FixedWidthDate(text.data(), v)) return v;
   size_t pos = 0;
   if (!ReadDate(text, pos, v) || pos != text.size()) Malformed("date", text);
   return v;
@@ -140,12 +178,18 @@ DateTimeValue ParseDate(std::string_view text) {
 
 DateTimeValue ParseTime(std::string_view text) {
   DateTimeValue v;
+  if (text.size() == kTimeWidth && FixedWidthTime(text.data(), v)) return v;
   size_t pos = 0;
   if (!ReadTime(text, pos, v) || !ZoneOrEnd(text, pos)) Malformed("time", text);
   return v;
 }
 
 DateTimeValue ParseDateTime(std::string_view text) {
+  if (DateTimeValue fast;
+      (text.size() == kDateWidth && FixedWidthDate(text.data(), fast)) ||
+      (text.size() == kDateTimeWidth && (text[kDateWidth] == ' ' || text[kDateWidth] == 'T') &&
+       FixedWidthDate(text.data(), fast) && FixedWidthTime(text.data() + kDateWidth + 1, fast)))
+    return fast;
   DateTimeValue v;
   size_t pos = 0;
   if (!ReadDate(text, pos, v)) Malformed("date-time", text);

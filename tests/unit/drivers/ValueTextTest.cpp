@@ -45,6 +45,22 @@ TEST(ValueTextTest, RejectsMalformedDatesInsteadOfGuessing) {
   EXPECT_THROW(ParseTime("838:59:59"), Exception);
 }
 
+// The fixed-width forms are read by a shortcut that must accept and refuse what the general
+// parser does.
+TEST(ValueTextTest, FixedWidthDatesAndTimesReadAsTheGeneralForms) {
+  EXPECT_EQ(Show(ParseDateTime("2024-01-02 03:04:05")), "2024-01-02 03:04:05.000");
+  EXPECT_EQ(Show(ParseDateTime("9999-12-31T23:59:60")), "9999-12-31 23:59:60.000");
+  EXPECT_EQ(Show(ParseDate("0001-01-01")), "0001-01-01 00:00:00.000");
+  EXPECT_EQ(Show(ParseTime("23:59:59")), "0000-00-00 23:59:59.000");
+  for (const char* text :
+       {"2024-01-02 03:04:5x", "2024-01-02_03:04:05", "2024-00-02 03:04:05", "2024-01-32 03:04:05",
+        "2024-01-02 03:60:05", "2024-01-02 03:04:61", "2024/01/02", "2024-01-0a", "-024-01-02"})
+    EXPECT_THROW(ParseDateTime(text), Exception) << text;
+  for (const char* text : {"24:00:00", "12-00-00", "1a:00:00"})
+    EXPECT_THROW(ParseTime(text), Exception) << text;
+  EXPECT_THROW(ParseDate("2024-02-3x"), Exception);
+}
+
 TEST(ValueTextTest, ScaledIntegersBecomeExactDecimalTexts) {
   struct Case {
     std::int64_t unscaled;
