@@ -28,10 +28,13 @@ void TJsonArray::ParseText(std::string_view JsonString, TSkipMemo* Memo, int Dep
   const std::string_view t = json_detail::TrimView(JsonString);
   if (t.size() < 2 || t.front() != '[' || t.back() != ']') RaiseParseError(t);
   const std::string_view inner = json_detail::TrimView(t.substr(1, t.size() - 2));
+  json_detail::TPieces pieces;
   json_detail::ForEachPiece(inner, ',', Memo, [&](std::string_view piece) {
-    Add()->ParseText(piece, Memo, Depth);
+    pieces.Add(piece);
     return true;
   });
+  FList.reserve(pieces.Count());
+  for (std::size_t i = 0; i < pieces.Count(); ++i) Add()->ParseText(pieces[i], Memo, Depth);
 }
 
 void TJsonArray::StringifyTo(std::string& Out) const {
@@ -52,7 +55,7 @@ std::string TJsonArray::Stringify() const {
 }
 
 void TJsonArray::CopyItemsFrom(const TJsonArray& Source) {
-  FList.reserve(FList.size() + Source.FList.size());
+  if (FList.empty()) FList.reserve(Source.FList.size());
   for (const auto& item : Source.FList) {
     auto copy = std::make_unique<TJsonValue>(this);
     copy->CopyFrom(*item);

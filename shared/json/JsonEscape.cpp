@@ -125,7 +125,6 @@ std::string NextFourUnits(std::string_view S, std::size_t i) {
 }  // namespace
 
 void TJsonBase::EncodeTo(std::string_view S, std::string& Out) {
-  Out.reserve(Out.size() + S.size());
   const std::size_t n = S.size();
   std::size_t run = 0;  // start of the characters not yet copied
   std::size_t i = 0;
@@ -170,7 +169,7 @@ std::string TJsonBase::Encode(std::string_view S) {
 namespace json_detail {
 
 void DecodeTo(std::string_view S, std::string& Out) {
-  Out.reserve(Out.size() + S.size());
+  if (Out.empty()) Out.reserve(S.size());
   const std::size_t n = S.size();
   std::size_t i = 0;
   while (i < n) {

@@ -28,10 +28,13 @@ void TJsonObject::ParseText(std::string_view JsonString, TSkipMemo* Memo, int De
   const std::string_view t = json_detail::TrimView(JsonString);
   if (t.size() < 2 || t.front() != '{' || t.back() != '}') RaiseParseError(t);
   const std::string_view inner = json_detail::TrimView(t.substr(1, t.size() - 2));
+  json_detail::TPieces pieces;
   json_detail::ForEachPiece(inner, ',', Memo, [&](std::string_view piece) {
-    Add({})->ParseText(piece, Memo, Depth);
+    pieces.Add(piece);
     return true;
   });
+  FList.reserve(pieces.Count());
+  for (std::size_t i = 0; i < pieces.Count(); ++i) Add({})->ParseText(pieces[i], Memo, Depth);
 }
 
 void TJsonObject::StringifyTo(std::string& Out) const {
@@ -52,7 +55,7 @@ std::string TJsonObject::Stringify() const {
 }
 
 void TJsonObject::CopyPairsFrom(const TJsonObject& Source) {
-  FList.reserve(FList.size() + Source.FList.size());
+  if (FList.empty()) FList.reserve(Source.FList.size());
   for (const auto& pair : Source.FList) {
     auto copy = std::make_unique<TJsonPair>(this);
     copy->CopyFrom(*pair);

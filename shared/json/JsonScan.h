@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace bramble::json_detail {
 
@@ -104,5 +105,30 @@ void ForEachPiece(std::string_view S, char Delimiter, TSkipMemo* Memo, F&& OnPie
       TrimView(std::string_view(start, static_cast<std::size_t>(end - start)));
   if (!last.empty()) OnPiece(last);
 }
+
+// The pieces of one container text, collected before the items are made so that the item
+// list is allocated once. Short lists stay on the call stack.
+class TPieces {
+ public:
+  void Add(std::string_view Piece) {
+    if (FCount < kInline) {
+      FInline[FCount] = Piece;
+    } else {
+      if (FCount == kInline) FSpill.assign(FInline, FInline + kInline);
+      FSpill.push_back(Piece);
+    }
+    ++FCount;
+  }
+  std::size_t Count() const { return FCount; }
+  std::string_view operator[](std::size_t i) const {
+    return FCount <= kInline ? FInline[i] : FSpill[i];
+  }
+
+ private:
+  static constexpr std::size_t kInline = 32;
+  std::string_view FInline[kInline];
+  std::vector<std::string_view> FSpill;
+  std::size_t FCount = 0;
+};
 
 }  // namespace bramble::json_detail
