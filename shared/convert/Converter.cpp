@@ -30,4 +30,8 @@ IJsonConverter::Ptr TConverter::FromJson(const std::string& aJsonString) {
   return TJsonConverter::New()->UseText(aJsonString);
 }
 
+IJsonConverter::Ptr TConverter::FromJson(std::string&& aJsonString) {
+  return TJsonConverter::New()->UseText(std::move(aJsonString));
+}
+
 }  // namespace bramble

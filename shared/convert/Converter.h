@@ -21,7 +21,12 @@ class IConverter {
   virtual IJsonConverter::Ptr FromJson() = 0;
   virtual IJsonConverter::Ptr FromJson(TJsonObject* aJsonObject) = 0;
   virtual IJsonConverter::Ptr FromJson(TJsonArray* aJsonArray) = 0;
+  // Texts: a string literal goes here, not to the object or array overloads.
+  IJsonConverter::Ptr FromJson(const char* aJsonString) {
+    return FromJson(std::string(aJsonString));
+  }
   virtual IJsonConverter::Ptr FromJson(const std::string& aJsonString) = 0;
+  virtual IJsonConverter::Ptr FromJson(std::string&& aJsonString) = 0;  // takes the text over
 };
 
 class TConverter final : public IConverter {
@@ -34,6 +39,7 @@ class TConverter final : public IConverter {
   IJsonConverter::Ptr FromJson(TJsonObject* aJsonObject) override;
   IJsonConverter::Ptr FromJson(TJsonArray* aJsonArray) override;
   IJsonConverter::Ptr FromJson(const std::string& aJsonString) override;
+  IJsonConverter::Ptr FromJson(std::string&& aJsonString) override;
 };
 
 }  // namespace bramble

@@ -5,6 +5,7 @@
 #include "shared/convert/Base64.h"
 #include "shared/convert/ConverterUtil.h"
 #include "shared/convert/DataSetConverterException.h"
+#include "shared/convert/IsoText.h"
 #include "shared/convert/JsonText.h"
 #include "shared/convert/RecordForms.h"
 
@@ -158,6 +159,17 @@ std::vector<TextColumn> TextColumns(TDataSet& aDataSet) {
   return columns;
 }
 
+// A date-time value as a quoted ISO text, written in place.
+void AppendIsoText(TDateTime aValue, void (*aAppend)(const iso::DateTimeParts&, std::string&),
+                   std::string& aOut) {
+  iso::DateTimeParts parts;
+  DecodeDateTime(aValue, parts.Year, parts.Month, parts.Day, parts.Hour, parts.Minute, parts.Second,
+                 parts.MilliSecond);
+  aOut.push_back('"');
+  aAppend(parts, aOut);
+  aOut.push_back('"');
+}
+
 void WriteRecordText(TDataSet* aDataSet, std::string& aOut);
 void WriteRecordsText(TDataSet* aDataSet, std::string& aOut);
 
@@ -208,19 +220,13 @@ void WriteRecordText(const std::vector<TextColumn>& aColumns, std::string& aOut)
         AppendNumberText(field.AsCurrency().ToDouble(), aOut);
         break;
       case TWriteForm::Date:
-        aOut.push_back('"');
-        aOut += TConverterUtil::DateToISODate(field.AsDateTime());
-        aOut.push_back('"');
+        AppendIsoText(field.AsDateTime(), iso::AppendDate, aOut);
         break;
       case TWriteForm::Time:
-        aOut.push_back('"');
-        aOut += TConverterUtil::TimeToISOTime(field.AsDateTime());
-        aOut.push_back('"');
+        AppendIsoText(field.AsDateTime(), iso::AppendTime, aOut);
         break;
       case TWriteForm::TimeStamp:
-        aOut.push_back('"');
-        aOut += TConverterUtil::DateTimeToISOTimeStamp(field.AsDateTime());
-        aOut.push_back('"');
+        AppendIsoText(field.AsDateTime(), iso::AppendTimeStamp, aOut);
         break;
       case TWriteForm::Blob:
         // Base64 needs no escaping but its line breaks: CR LF becomes \r\n.
@@ -248,8 +254,17 @@ void WriteRecordsText(TDataSet* aDataSet, std::string& aOut) {
     const std::vector<TextColumn> columns = TextColumns(*aDataSet);
     bool first = true;
     ForEachRecord(*aDataSet, [&] {
-      if (!first) aOut.push_back(',');
-      first = false;
+      if (first) {
+        // The first record's length stands for the rest: one allocation instead of a chain
+        // of doublings and copies of an ever larger text.
+        const std::size_t start = aOut.size();
+        WriteRecordText(columns, aOut);
+        const std::size_t estimate = (aOut.size() - start + 1) * 9 / 8;
+        aOut.reserve(aOut.size() + estimate * static_cast<std::size_t>(aDataSet->RecordCount()));
+        first = false;
+        return;
+      }
+      aOut.push_back(',');
       WriteRecordText(columns, aOut);
     });
   }

@@ -206,11 +206,8 @@ class ScannedValue {
     switch (member_->Token) {
       case TScanToken::Integer:
         return static_cast<double>(Integer());
-      case TScanToken::Number: {
-        double value = 0;
-        TJsonBase::TryReadNumber(Raw(), value);
-        return value;
-      }
+      case TScanToken::Number:
+        return member_->Number;
       case TScanToken::String: {
         double value;
         if (TJsonBase::TryReadNumber(Inner(), value)) return value;
@@ -250,11 +247,7 @@ class ScannedValue {
   // A string's characters without the quotes.
   std::string_view Inner() const { return Raw().substr(1, Raw().size() - 2); }
 
-  std::int64_t Integer() const {
-    std::int64_t value = 0;
-    TJsonBase::TryReadInteger(Raw(), value);
-    return value;
-  }
+  std::int64_t Integer() const { return member_->Integer; }
 
   // The member parsed by the JSON model, under a pair of the member's name.
   TJsonValue* Model() const {
@@ -271,10 +264,9 @@ class ScannedValue {
   mutable std::unique_ptr<TJsonPair> pair_;
 };
 
-const TScannedMember* FindMember(std::string_view aText, const TScannedRecords& aScan,
-                                 std::size_t aRecord, std::string_view aName) {
-  for (std::uint32_t m = aScan.RecordStarts[aRecord]; m < aScan.RecordStarts[aRecord + 1]; ++m) {
-    const TScannedMember& member = aScan.Members[m];
+const TScannedMember* FindMember(std::string_view aText, std::span<const TScannedMember> aMembers,
+                                 std::string_view aName) {
+  for (const TScannedMember& member : aMembers) {
     if (member.NameLength == aName.size() &&
         SameTextAscii(aText.substr(member.NameBegin, member.NameLength), aName))
       return &member;
@@ -294,7 +286,7 @@ bool ScannedFits(TDataSet& aDataSet) {
   return true;
 }
 
-void ReadScannedRecord(std::string_view aText, const TScannedRecords& aScan, std::size_t aRecord,
+void ReadScannedRecord(std::string_view aText, std::span<const TScannedMember> aMembers,
                        TDataSet& aDataSet, int aPosition, bool aEdit) {
   BeginRecord(aDataSet, aPosition, aEdit);
   for (int i = 0; i < aDataSet.FieldCount(); ++i) {
@@ -303,19 +295,22 @@ void ReadScannedRecord(std::string_view aText, const TScannedRecords& aScan, std
     const TReadForm form = ReadFormOf(field.DataType());
     if (form == TReadForm::None) Fail("Cannot find type for field \"" + field.FieldName() + "\"");
     if (form == TReadForm::DataSet) continue;  // only dfUnknown gets here: not touched
-    ScannedValue value(aText, FindMember(aText, aScan, aRecord, field.FieldName()));
+    ScannedValue value(aText, FindMember(aText, aMembers, field.FieldName()));
     WriteField(field, form, value);
   }
   aDataSet.Post();
 }
 
-void ReadScannedRecords(std::string_view aText, const TScannedRecords& aScan, TDataSet& aDataSet,
-                        bool aEdit) {
+// Writes the records of a text that ScanRecords accepted, reading it a second time record by
+// record, so that no more than one record's positions are held at once.
+void ReadScannedRecords(std::string_view aText, TDataSet& aDataSet, bool aEdit) {
   int position = 0;
-  for (std::size_t r = 0; r < aScan.RecordCount(); ++r) {
-    if (aScan.IsArray && !aDataSet.IsEmpty()) ++position;
-    ReadScannedRecord(aText, aScan, r, aDataSet, position, aEdit);
-  }
+  const bool isArray = TJsonBase::IsJsonArray(aText);  // a single object keeps position 0
+  bool scannedArray;
+  ScanRecords(aText, scannedArray, [&](std::span<const TScannedMember> aMembers) {
+    if (isArray && !aDataSet.IsEmpty()) ++position;
+    ReadScannedRecord(aText, aMembers, aDataSet, position, aEdit);
+  });
 }
 
 // ---- field description ---------------------------------------------------------------------
@@ -359,13 +354,17 @@ IJsonConverter::Ptr TJsonConverter::UseArray(TJsonArray* aJsonArray) {
 }
 
 IJsonConverter::Ptr TJsonConverter::UseText(const std::string& aJsonString) {
+  return UseText(std::string(aJsonString));
+}
+
+IJsonConverter::Ptr TJsonConverter::UseText(std::string&& aJsonString) {
   if (aJsonString.empty()) throw Exception("JSON string Uninformed.");
   // A source taken from an earlier text dies with that text's tree.
   if (FObjectFromText) FJsonObject = nullptr, FObjectFromText = false;
   if (FArrayFromText) FJsonArray = nullptr, FArrayFromText = false;
   FJson.reset();
-  FText = aJsonString;
-  FTextScanned = ScanRecords(FText, FScan);
+  FText = std::move(aJsonString);
+  FTextScanned = ScanRecords(FText);
   if (!FTextScanned) ParseText();  // raises the JSON model's error for a malformed text
   if (TJsonBase::IsJsonObject(FText)) {
     FObjectFromText = true;
@@ -422,7 +421,7 @@ void TJsonConverter::AppendToDataSet(TDataSet* aDataSet) {
     const bool textSource = objectSource ? FObjectFromText : FArrayFromText;
     if (!objectSource && !arraySource) Fail("JSON Value Uninformed.");
     if (textSource && FTextScanned && FJson == nullptr && ScannedFits(*aDataSet)) {
-      ReadScannedRecords(FText, FScan, *aDataSet, FIsRecord);
+      ReadScannedRecords(FText, *aDataSet, FIsRecord);
     } else if (objectSource) {
       ReadRecord(SourceObject(), aDataSet, 0, FIsRecord);
     } else {

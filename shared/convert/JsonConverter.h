@@ -26,6 +26,8 @@ class IJsonConverter {
   // array text the array source. An empty text raises the general error
   // "JSON string Uninformed."; the JSON model's parse errors pass through.
   virtual Ptr UseText(const std::string& aJsonString) = 0;
+  // The same, taking the text over instead of copying it (large answers).
+  virtual Ptr UseText(std::string&& aJsonString) = 0;
   // Writes the source into the dataset, appending records; opens the dataset when closed.
   virtual void AppendToDataSet(TDataSet* aDataSet) = 0;
   // Writes the source into the dataset by editing: an object edits the current record, array
@@ -45,6 +47,7 @@ class TJsonConverter final : public IJsonConverter,
   Ptr UseObject(TJsonObject* aJsonObject) override;
   Ptr UseArray(TJsonArray* aJsonArray) override;
   Ptr UseText(const std::string& aJsonString) override;
+  Ptr UseText(std::string&& aJsonString) override;
   void AppendToDataSet(TDataSet* aDataSet) override;
   void UpdateDataSet(TDataSet* aDataSet) override;
   void BuildFields(TDataSet* aDataSet) override;
@@ -62,11 +65,10 @@ class TJsonConverter final : public IJsonConverter,
   TJsonArray* FJsonArray = nullptr;
   bool FIsRecord = false;
 
-  // A text source kept as text: its records are written straight from FScan when it has the
-  // plain shape that the scanner understands, otherwise through the tree in FJson.
+  // A text source kept as text: its records are written straight from the text when it has
+  // the plain shape that the scanner understands, otherwise through the tree in FJson.
   std::string FText;
-  TScannedRecords FScan;
-  bool FTextScanned = false;     // FScan describes FText
+  bool FTextScanned = false;     // FText has the plain shape the scanner reads
   bool FObjectFromText = false;  // the object source is FText's (FJsonObject set once parsed)
   bool FArrayFromText = false;   // the array source is FText's (FJsonArray set once parsed)
 };

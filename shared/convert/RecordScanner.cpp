@@ -2,20 +2,34 @@
 
 #include "shared/json/JsonBase.h"
 
+#include <array>
 #include <charconv>
 #include <system_error>
+#include <vector>
 
 namespace bramble {
 namespace {
 
+// Characters that end a run of ordinary string characters: the quote, the backslash, control
+// characters and every byte of a non-ASCII sequence.
+constexpr std::array<bool, 256> MakeStops() {
+  std::array<bool, 256> stops{};
+  for (int c = 0; c < 256; ++c) stops[c] = c < 0x20 || c == '"' || c == '\\' || c >= 0x80;
+  return stops;
+}
+constexpr std::array<bool, 256> kStops = MakeStops();
+
 class Scanner {
  public:
-  Scanner(std::string_view aText, TScannedRecords& aOut) : s_(aText), out_(aOut) {}
+  Scanner(std::string_view aText, const TScannedRecordVisitor& aVisit)
+      : s_(aText), visit_(aVisit) {}
+
+  bool IsArray() const { return isArray_; }
 
   bool Run() {
     SkipBlanks();
     if (At('[')) {
-      out_.IsArray = true;
+      isArray_ = true;
       ++pos_;
       SkipBlanks();
       if (At(']')) {
@@ -38,9 +52,7 @@ class Scanner {
       return false;
     }
     SkipBlanks();
-    if (pos_ != s_.size()) return false;
-    out_.RecordStarts.push_back(static_cast<std::uint32_t>(out_.Members.size()));
-    return true;
+    return pos_ == s_.size();
   }
 
  private:
@@ -55,10 +67,11 @@ class Scanner {
   bool Object() {
     if (!At('{')) return false;
     ++pos_;
-    out_.RecordStarts.push_back(static_cast<std::uint32_t>(out_.Members.size()));
+    members_.clear();
     SkipBlanks();
     if (At('}')) {
       ++pos_;
+      if (visit_) visit_(members_);
       return true;
     }
     for (;;) {
@@ -76,9 +89,9 @@ class Scanner {
       ++pos_;
       SkipBlanks();
       member.ValueBegin = static_cast<std::uint32_t>(pos_);
-      if (!Value(member.Token)) return false;
+      if (!Value(member)) return false;
       member.ValueLength = static_cast<std::uint32_t>(pos_ - member.ValueBegin);
-      out_.Members.push_back(member);
+      members_.push_back(member);
       SkipBlanks();
       if (At(',')) {
         ++pos_;
@@ -86,6 +99,7 @@ class Scanner {
       }
       if (!At('}')) return false;
       ++pos_;
+      if (visit_) visit_(members_);
       return true;
     }
   }
@@ -96,7 +110,8 @@ class Scanner {
     return true;
   }
 
-  bool Value(TScanToken& aToken) {
+  bool Value(TScannedMember& aMember) {
+    TScanToken& aToken = aMember.Token;
     if (pos_ >= s_.size()) return false;
     switch (s_[pos_]) {
       case '"':
@@ -111,7 +126,7 @@ class Scanner {
         aToken = TScanToken::False;
         return Literal("false");
       default:
-        return Number(aToken);
+        return Number(aMember);
     }
   }
 
@@ -124,7 +139,12 @@ class Scanner {
     if (!At('"')) return false;
     ++pos_;
     bool plain = true;
-    while (pos_ < s_.size()) {
+    const char* data = s_.data();
+    const std::size_t size = s_.size();
+    while (pos_ < size) {
+      // Ordinary characters are passed over in a tight loop; only the few that matter stop it.
+      while (pos_ < size && !kStops[static_cast<unsigned char>(data[pos_])]) ++pos_;
+      if (pos_ >= size) break;
       const auto c = static_cast<unsigned char>(s_[pos_]);
       if (c == '"') {
         ++pos_;
@@ -187,7 +207,7 @@ class Scanner {
   static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
   // -?(0|[1-9]digits)(.digits)?([eE][+-]?digits)?, finite.
-  bool Number(TScanToken& aToken) {
+  bool Number(TScannedMember& aMember) {
     const std::size_t begin = pos_;
     if (At('-')) ++pos_;
     if (pos_ >= s_.size() || !IsDigit(s_[pos_])) return false;
@@ -212,36 +232,34 @@ class Scanner {
     }
     const std::string_view text = s_.substr(begin, pos_ - begin);
     if (integer) {
-      std::int64_t value;
-      const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+      const auto result = std::from_chars(text.data(), text.data() + text.size(), aMember.Integer);
       if (result.ec == std::errc() && result.ptr == text.data() + text.size()) {
-        aToken = TScanToken::Integer;
+        aMember.Token = TScanToken::Integer;
         return true;
       }
     }
     // Whether it is a number at all (a double overflow is not) is the JSON model's call.
-    double value;
-    if (!TJsonBase::TryReadNumber(text, value)) return false;
-    aToken = TScanToken::Number;
+    if (!TJsonBase::TryReadNumber(text, aMember.Number)) return false;
+    aMember.Token = TScanToken::Number;
     return true;
   }
 
   std::string_view s_;
-  TScannedRecords& out_;
+  const TScannedRecordVisitor& visit_;
+  std::vector<TScannedMember> members_;  // the record being read
+  bool isArray_ = false;
   std::size_t pos_ = 0;
 };
 
 }  // namespace
 
-bool ScanRecords(std::string_view aText, TScannedRecords& aOut) {
-  aOut = TScannedRecords{};
+bool ScanRecords(std::string_view aText, bool& aIsArray, const TScannedRecordVisitor& aVisit) {
+  aIsArray = false;
   if (aText.size() > kMaxScannedText) return false;
-  Scanner scanner(aText, aOut);
-  if (!scanner.Run()) {
-    aOut = TScannedRecords{};
-    return false;
-  }
-  return true;
+  Scanner scanner(aText, aVisit);
+  const bool plain = scanner.Run();
+  aIsArray = scanner.IsArray();
+  return plain;
 }
 
 }  // namespace bramble

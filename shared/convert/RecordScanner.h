@@ -7,8 +7,9 @@
 // describe; for anything else (nested containers, the model's tolerances, escaped names,
 // malformed input) it reports failure and the caller goes through the JSON model instead.
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string_view>
-#include <vector>
 
 namespace bramble {
 
@@ -28,21 +29,25 @@ struct TScannedMember {
   std::uint32_t ValueBegin;   // first character of the value; for strings the opening quote
   std::uint32_t ValueLength;  // for strings the quotes included
   TScanToken Token;
-};
-
-struct TScannedRecords {
-  bool IsArray = false;
-  std::vector<TScannedMember> Members;
-  // Index of each record's first member in Members; one extra entry closes the last record.
-  std::vector<std::uint32_t> RecordStarts;
-
-  std::size_t RecordCount() const { return RecordStarts.empty() ? 0 : RecordStarts.size() - 1; }
+  std::int64_t Integer;  // the value of an Integer token
+  double Number;         // the value of a Number token
 };
 
 // Largest text the scanner handles (positions are 32-bit); longer texts go to the JSON model.
 inline constexpr std::size_t kMaxScannedText = 0xFFFFFFF0u;
 
-// Fills `aOut` and returns true when `aText` has the shape described above.
-bool ScanRecords(std::string_view aText, TScannedRecords& aOut);
+// Receives the members of one record at a time (in text order); the list is reused for the next
+// record, so only one record's positions are ever held.
+using TScannedRecordVisitor = std::function<void(std::span<const TScannedMember>)>;
+
+// Walks `aText` and returns true when it has the shape described above; `aIsArray` tells an
+// array of records from a single object. With `aVisit`, every record is handed to it as it is
+// read (a text that fails the shape later may already have handed over some records, so
+// callers check a text first and visit it afterwards).
+bool ScanRecords(std::string_view aText, bool& aIsArray, const TScannedRecordVisitor& aVisit = {});
+inline bool ScanRecords(std::string_view aText) {
+  bool isArray;
+  return ScanRecords(aText, isArray);
+}
 
 }  // namespace bramble

@@ -355,8 +355,7 @@ TEST(JsonConverter, PlainTextsAndTreesWriteAlike) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    TScannedRecords scan;
-    EXPECT_EQ(ScanRecords(c.text, scan), c.plain);
+    EXPECT_EQ(ScanRecords(c.text), c.plain);
 
     auto run = [&](bool aFromText) {
       TFDMemTable table;
