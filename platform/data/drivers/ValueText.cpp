@@ -125,24 +125,18 @@ bool FastFixedDecimal(double value, int scale, std::string& out) {
   if (whole / kPowersOf10[scale] != value) return false;
   const bool negative = whole < 0;
   auto magnitude = static_cast<std::uint64_t>(negative ? -whole : whole);
-  char digits[24];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, magnitude);
-  std::string_view text(digits, static_cast<size_t>(end - digits));
+  // Digits right-aligned in a buffer, the point and leading zeros put in front of them
+  char buffer[48];
+  char* const last = buffer + sizeof buffer;
+  char* p = last;
   const auto places = static_cast<size_t>(scale);
-  out.clear();
-  if (negative) out += '-';
-  if (text.size() <= places) {
-    out += '0';
-    if (places > 0) out += '.';
-    out.append(places - text.size(), '0');
-    out += text;
-  } else {
-    out += text.substr(0, text.size() - places);
-    if (places > 0) {
-      out += '.';
-      out += text.substr(text.size() - places);
-    }
+  for (size_t written = 0; magnitude != 0 || written <= places; ++written) {
+    if (written == places && places > 0) *--p = '.';
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
   }
+  if (negative) *--p = '-';
+  out.assign(p, static_cast<size_t>(last - p));
   return true;
 }
 
