@@ -110,6 +110,13 @@ TEST(JsonConverter, FailureMessages) {
                }).empty());
   EXPECT_EQ(table.FieldCount(), 1);
 
+  // A size beyond 32 bits is refused, not cut down to a different size.
+  EXPECT_EQ(ConverterError([&] {
+              Build(table, R"([{"fieldName":"a","dataType":"ftWideString","size":4294967356}])");
+            }),
+            "Size out of range for field \"a\".");
+  EXPECT_EQ(table.FieldCount(), 0);
+
   // A kind without a field class is refused before a field is made for it, too.
   EXPECT_FALSE(GeneralError([&] {
                  Build(table, R"([{"fieldName":"v","dataType":"ftVariant","size":0}])");
