@@ -2,6 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
 
 #include "platform/core/Exception.h"
 
@@ -10,7 +16,62 @@ namespace {
 
 std::atomic<std::uint64_t> gNextRowId{1};
 
+// Under AddressSanitizer a kept block stays poisoned until it is reused, so a use after free of
+// a column array is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+void Poison(void* aBlock, std::size_t aBytes) {
+  __asan_poison_memory_region(aBlock, aBytes);
+}
+void Unpoison(void* aBlock, std::size_t aBytes) {
+  __asan_unpoison_memory_region(aBlock, aBytes);
+}
+#else
+void Poison(void*, std::size_t) {}
+void Unpoison(void*, std::size_t) {}
+#endif
+
+// Most memory the freed-block store keeps for reuse.
+constexpr std::size_t kMaxKeptBytes = std::size_t{64} << 20;
+
+struct FreedBlocks {
+  std::mutex lock;
+  std::multimap<std::size_t, void*> blocks;  // by size
+  std::size_t bytes = 0;
+};
+
+// Never destroyed, so stores released during the program's exit still find it.
+FreedBlocks& Freed() {
+  static auto* freed = new FreedBlocks;
+  return *freed;
+}
+
 }  // namespace
+
+void* TakeFreedBlock(std::size_t aBytes) {
+  FreedBlocks& f = Freed();
+  std::lock_guard guard(f.lock);
+  auto it = f.blocks.find(aBytes);
+  if (it == f.blocks.end()) return nullptr;
+  void* block = it->second;
+  f.blocks.erase(it);
+  f.bytes -= aBytes;
+  Unpoison(block, aBytes);
+  return block;
+}
+
+bool KeepFreedBlock(void* aBlock, std::size_t aBytes) noexcept {
+  FreedBlocks& f = Freed();
+  try {
+    std::lock_guard guard(f.lock);
+    if (f.bytes + aBytes > kMaxKeptBytes) return false;
+    f.blocks.emplace(aBytes, aBlock);
+    f.bytes += aBytes;
+    Poison(aBlock, aBytes);
+    return true;
+  } catch (...) {
+    return false;  // no room to note it: the caller frees it
+  }
+}
 
 std::uint64_t NextRowId() {
   return gNextRowId.fetch_add(1, std::memory_order_relaxed);

@@ -314,5 +314,51 @@ TEST(RowAppender, KeepsToWhatTheColumnKindHolds) {
   EXPECT_EQ(copy.Fields(1)->AsString(), "2024-05-17");
 }
 
+// Large column arrays freed by a closed table are reused by the next ones: tables filled at
+// the same time afterwards must each keep their own values.
+TEST(RowAppender, TablesFilledAfterOthersClosedKeepTheirOwnValues) {
+  constexpr std::int64_t kRows = 20000;  // columns well past the size of reused blocks
+  auto make = [](TFDMemTable& t) {
+    AddField(t, "N", TFieldType::ftLargeint);
+    AddField(t, "T", TFieldType::ftString, 12);
+    t.Open();
+  };
+  {
+    TFDMemTable first;
+    make(first);
+    TRowAppender rows(first);
+    for (std::int64_t i = 0; i < kRows; ++i) {
+      rows.BeginRow();
+      rows.SetInt64(0, -i);
+      rows.EndRow();
+    }
+  }
+  TFDMemTable a, b;
+  make(a);
+  make(b);
+  {
+    TRowAppender ra(a), rb(b);
+    for (std::int64_t i = 0; i < kRows; ++i) {
+      ra.BeginRow();
+      ra.SetInt64(0, i);
+      ra.SetText(1, "a" + std::to_string(i));
+      rb.BeginRow();
+      rb.SetInt64(0, i * 3);
+      rb.EndRow();
+      ra.EndRow();
+    }
+  }
+  ASSERT_EQ(a.RecordCount(), kRows);
+  ASSERT_EQ(b.RecordCount(), kRows);
+  std::int64_t bad = 0;
+  for (std::int64_t i = 0; i < kRows; ++i) {
+    a.SetRecNo(static_cast<int>(i + 1));
+    b.SetRecNo(static_cast<int>(i + 1));
+    bad += a.Fields(0)->AsLargeInt() != i || a.Fields(1)->AsString() != "a" + std::to_string(i) ||
+           b.Fields(0)->AsLargeInt() != i * 3 || !b.Fields(1)->IsNull();
+  }
+  EXPECT_EQ(bad, 0);
+}
+
 }  // namespace
 }  // namespace bramble
