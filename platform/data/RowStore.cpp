@@ -77,13 +77,24 @@ std::uint64_t NextRowId() {
   return gNextRowId.fetch_add(1, std::memory_order_relaxed);
 }
 
+void ChunkDeleter::operator()(char* aChunk) const noexcept {
+  if (Bytes >= kReusedBlockBytes && KeepFreedBlock(aChunk, Bytes)) return;
+  ::operator delete(aChunk, Bytes);
+}
+
+ChunkPtr NewChunk(std::size_t aBytes) {
+  void* block = aBytes >= kReusedBlockBytes ? TakeFreedBlock(aBytes) : nullptr;
+  if (block == nullptr) block = ::operator new(aBytes);
+  return ChunkPtr(static_cast<char*>(block), ChunkDeleter{aBytes});
+}
+
 TextRef Arena::PutSlow(std::string_view aBytes) {
   if (aBytes.empty()) return {};
   if (aBytes.size() > kMaxValueBytes) throw Exception("Value too long");
   if (chunks_.size() >= UINT32_MAX - 1) throw Exception("Out of storage for values");
   // Chunks are written before they are read, so they are not zeroed first.
   if (aBytes.size() > kLargeValueBytes) {
-    auto chunk = std::make_unique_for_overwrite<char[]>(aBytes.size());
+    ChunkPtr chunk = NewChunk(aBytes.size());
     std::memcpy(chunk.get(), aBytes.data(), aBytes.size());
     chunks_.push_back(std::move(chunk));
     capacity_ += aBytes.size();
@@ -95,7 +106,7 @@ TextRef Arena::PutSlow(std::string_view aBytes) {
     std::size_t size =
         current_ == UINT32_MAX ? kFirstChunkBytes : std::min(currentSize_ * 2, kMaxChunkBytes);
     size = std::max(size, aBytes.size());
-    chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+    chunks_.push_back(NewChunk(size));
     current_ = static_cast<std::uint32_t>(chunks_.size() - 1);
     currentSize_ = size;
     currentUsed_ = 0;

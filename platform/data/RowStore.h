@@ -62,6 +62,15 @@ struct ColumnAllocator {
 template <typename T>
 using ColumnVector = std::vector<T, ColumnAllocator<T>>;
 
+// Arena chunks: allocated like the column arrays, and kept for reuse the same way.
+struct ChunkDeleter {
+  std::size_t Bytes = 0;
+  void operator()(char* aChunk) const noexcept;
+};
+using ChunkPtr = std::unique_ptr<char[], ChunkDeleter>;
+// An uninitialised chunk of `aBytes`.
+ChunkPtr NewChunk(std::size_t aBytes);
+
 // Where a text lives in an arena.
 struct TextRef {
   std::uint32_t Chunk = 0;
@@ -101,7 +110,7 @@ class Arena {
  private:
   TextRef PutSlow(std::string_view aBytes);
 
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<ChunkPtr> chunks_;
   std::uint32_t current_ = UINT32_MAX;  // chunk being filled
   std::size_t currentSize_ = 0;
   std::size_t currentUsed_ = 0;
