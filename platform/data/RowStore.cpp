@@ -79,12 +79,12 @@ std::uint64_t NextRowId() {
 
 void ChunkDeleter::operator()(char* aChunk) const noexcept {
   if (Bytes >= kReusedBlockBytes && KeepFreedBlock(aChunk, Bytes)) return;
-  ::operator delete(aChunk, Bytes);
+  std::allocator<char>().deallocate(aChunk, Bytes);
 }
 
 ChunkPtr NewChunk(std::size_t aBytes) {
   void* block = aBytes >= kReusedBlockBytes ? TakeFreedBlock(aBytes) : nullptr;
-  if (block == nullptr) block = ::operator new(aBytes);
+  if (block == nullptr) block = std::allocator<char>().allocate(aBytes);
   return ChunkPtr(static_cast<char*>(block), ChunkDeleter{aBytes});
 }
 
