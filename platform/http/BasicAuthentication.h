@@ -27,9 +27,4 @@ using CredentialCheck = std::function<bool(const std::string& user, const std::s
 // name; paths in the skip list pass untouched.
 Stage BasicAuthentication(BasicAuthConfig config, CredentialCheck check);
 
-// Standard Base64 (with or without padding; blanks and line breaks are ignored).
-// Throws bramble::Exception on any other character or a truncated final group.
-std::string Base64Decode(std::string_view text);
-std::string Base64Encode(std::string_view bytes);
-
 }  // namespace bramble::http

@@ -18,7 +18,4 @@ class BasicAuthenticator {
   std::string AuthorizationValue() const;
 };
 
-// Standard base64 (RFC 4648 alphabet, "=" padding) of the bytes of Data.
-std::string Base64Encode(const std::string& Data);
-
 }  // namespace bramble::rest

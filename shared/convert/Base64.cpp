@@ -71,7 +71,7 @@ std::string Base64EncodeMime(std::string_view aBytes) {
   return out;
 }
 
-std::string Base64Decode(std::string_view aText) {
+std::string Base64DecodeMime(std::string_view aText) {
   std::string out;
   out.reserve(aText.size() / 4 * 3 + 3);
   std::uint32_t bits = 0;

@@ -20,6 +20,6 @@ std::size_t Base64EncodedLength(std::size_t aLength);
 
 // Decodes `aText`, skipping every character outside the alphabet (line breaks, padding, blanks).
 // A trailing group of one character carries fewer than 8 bits and gives no byte.
-std::string Base64Decode(std::string_view aText);
+std::string Base64DecodeMime(std::string_view aText);
 
 }  // namespace bramble

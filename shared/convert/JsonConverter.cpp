@@ -67,7 +67,7 @@ void WriteField(TField& aField, TReadForm aForm, Value& aValue) {
       aField.SetAsDateTime(TConverterUtil::ISOTimeStampToDateTime(aValue.AsString()));
       break;
     case TReadForm::Blob:
-      aField.SetAsBytes(Base64Decode(aValue.AsString()));
+      aField.SetAsBytes(Base64DecodeMime(aValue.AsString()));
       break;
     case TReadForm::None:
     case TReadForm::DataSet:

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/core/Base64.h"
 #include "platform/http/BasicAuthentication.h"
 #include "platform/http/Compression.h"
 #include "platform/http/Server.h"
@@ -141,11 +142,11 @@ TEST_F(HttpServerTest, BasicAuthentication) {
       {"valid", "/text?n=1", {{"Authorization", good}}, 200, "a"},
       {"scheme in capitals",
        "/text?n=1",
-       {{"Authorization", "BASIC " + http::Base64Encode("admin:plovr")}},
+       {{"Authorization", "BASIC " + bramble::Base64Encode("admin:plovr")}},
        200,
        "a"},
       {"credentials in the query",
-       "/text?n=1&Authorization=Basic%20" + http::Base64Encode("admin:plovr"),
+       "/text?n=1&Authorization=Basic%20" + bramble::Base64Encode("admin:plovr"),
        {},
        200,
        "a"},
@@ -166,7 +167,7 @@ TEST_F(HttpServerTest, BasicAuthentication) {
        "a"},
       {"no colon",
        "/text?n=1",
-       {{"Authorization", "Basic " + http::Base64Encode("adminplovr")}},
+       {{"Authorization", "Basic " + bramble::Base64Encode("adminplovr")}},
        500,
        ""},
       {"not base64", "/text?n=1", {{"Authorization", "Basic ***"}}, 500, ""},

@@ -1,3 +1,4 @@
+#include "platform/core/Base64.h"
 #include "tests/integration/http/HttpTestClient.h"
 
 #include <arpa/inet.h>
@@ -131,7 +132,7 @@ std::uint16_t FreePort() {
 }
 
 std::string BasicCredentials(const std::string& user, const std::string& password) {
-  return "Basic " + http::Base64Encode(user + ":" + password);
+  return "Basic " + bramble::Base64Encode(user + ":" + password);
 }
 
 }  // namespace bramble::testing

@@ -38,13 +38,13 @@ TEST(Base64, DecodeRoundTripsEveryByteAndSkipsForeignCharacters) {
   for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
   for (std::size_t n = 0; n <= all.size(); n += 37) {
     const std::string bytes = all.substr(0, n);
-    EXPECT_EQ(Base64Decode(Base64EncodeMime(bytes)), bytes) << n;
+    EXPECT_EQ(Base64DecodeMime(Base64EncodeMime(bytes)), bytes) << n;
   }
-  EXPECT_EQ(Base64Decode(" Y W\r\nJ j "), "abc");
-  EXPECT_EQ(Base64Decode("YQ"), "a");  // padding is optional
-  EXPECT_EQ(Base64Decode("YWI"), "ab");
-  EXPECT_EQ(Base64Decode("Y"), "");  // six bits make no byte
-  EXPECT_EQ(Base64Decode("!!@@"), "");
+  EXPECT_EQ(Base64DecodeMime(" Y W\r\nJ j "), "abc");
+  EXPECT_EQ(Base64DecodeMime("YQ"), "a");  // padding is optional
+  EXPECT_EQ(Base64DecodeMime("YWI"), "ab");
+  EXPECT_EQ(Base64DecodeMime("Y"), "");  // six bits make no byte
+  EXPECT_EQ(Base64DecodeMime("!!@@"), "");
 }
 
 }  // namespace
