@@ -1,8 +1,11 @@
 // Integer and number texts: reading (tolerant forms, 64-bit range, finite doubles) and writing
 // (decimal integers; doubles rounded to 15 significant digits). Locale-independent throughout.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "shared/json/JsonBase.h"
@@ -150,13 +153,39 @@ bool TJsonBase::TryReadNumber(std::string_view S, double& Value) {
   return true;
 }
 
-void TJsonBase::IntegerToText(std::int64_t Value, std::string& Out) {
-  char buf[24];
-  const auto result = std::to_chars(buf, buf + sizeof buf, Value);
-  Out.append(buf, result.ptr);
+namespace {
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+int DigitCount(std::uint64_t v) {
+  int n = 1;
+  for (;;) {
+    if (v < 10) return n;
+    if (v < 100) return n + 1;
+    if (v < 1000) return n + 2;
+    if (v < 10000) return n + 3;
+    v /= 10000;
+    n += 4;
+  }
 }
 
-void TJsonBase::NumberToText(double Value, std::string& Out) {
+// The digits of v, exactly `aCount` of them (leading zeros when v has fewer), at Out.
+void WriteDigits(std::uint64_t v, int aCount, char* Out) {
+  char* p = Out + aCount;
+  while (p - Out >= 2) {
+    p -= 2;
+    std::memcpy(p, kDigitPairs + 2 * (v % 100), 2);
+    v /= 100;
+  }
+  if (p > Out) *--p = static_cast<char>('0' + v % 10);
+}
+
+// Any double: its shortest round-trip digits when there are at most 15 of them, else the exact
+// value rounded to 15 digits.
+void ExactNumberText(double Value, std::string& Out) {
   if (std::isnan(Value)) {
     Out += "NAN";
     return;
@@ -171,7 +200,7 @@ void TJsonBase::NumberToText(double Value, std::string& Out) {
   }
   // Whole numbers below 10^15 are written in full, as integers.
   if (std::fabs(Value) < 1e15 && Value == std::trunc(Value)) {
-    IntegerToText(static_cast<std::int64_t>(Value), Out);
+    TJsonBase::IntegerToText(static_cast<std::int64_t>(Value), Out);
     return;
   }
   // The shortest text that reads back as Value has the right digits when it has at most 15
@@ -223,8 +252,110 @@ void TJsonBase::NumberToText(double Value, std::string& Out) {
       Out.append(digits + 1, static_cast<std::size_t>(count - 1));
     }
     Out += 'E';
-    IntegerToText(exponent, Out);
+    TJsonBase::IntegerToText(exponent, Out);
   }
+}
+
+// 10^0 .. 10^18, exact in a long double (64-bit significand).
+constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                  1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                  1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
+// Where each decimal exponent from -4 to 14 begins (as doubles: near the true powers).
+constexpr double kDecades[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4, 1e5,
+                               1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14};
+
+// The common case of NumberToChars: a finite, non-whole |Value| in [1e-4, 1e15), written in
+// plain notation. Scaling by an exact power of ten in extended precision errs by less than
+// 1e-4 of a unit in the 15th digit, so rounding is exact unless the scaled value lies that
+// close to a half: those (and exponents that leave the plain range) return null and take the
+// exact path.
+char* PlainNumberToChars(double Value, char* Out) {
+  const double a = std::fabs(Value);
+  int exponent = static_cast<int>(std::upper_bound(std::begin(kDecades), std::end(kDecades), a) -
+                                  std::begin(kDecades)) -
+                 5;
+  std::uint64_t m = 0;
+  for (int attempt = 0;; ++attempt) {
+    if (exponent < -4 || exponent > 14 || attempt == 2) return nullptr;
+    const long double y = static_cast<long double>(a) * kPow10[14 - exponent];
+    const long double whole = std::floor(y);
+    const long double fraction = y - whole;
+    if (std::fabs(fraction - 0.5L) < 1e-3L) return nullptr;
+    m = static_cast<std::uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+    if (m == 1000000000000000u) {
+      m = 100000000000000u;
+      ++exponent;
+      if (exponent > 14) return nullptr;
+      break;
+    }
+    if (m > 1000000000000000u) {
+      ++exponent;
+    } else if (m < 100000000000000u) {
+      --exponent;
+    } else {
+      break;
+    }
+  }
+  char digits[15];
+  WriteDigits(m, 15, digits);
+  int count = 15;
+  while (count > 1 && digits[count - 1] == '0') --count;
+  char* p = Out;
+  if (Value < 0) *p++ = '-';
+  if (exponent < 0) {
+    *p++ = '0';
+    *p++ = '.';
+    for (int i = 0; i < -exponent - 1; ++i) *p++ = '0';
+    std::memcpy(p, digits, static_cast<std::size_t>(count));
+    return p + count;
+  }
+  if (count <= exponent + 1) {
+    std::memcpy(p, digits, static_cast<std::size_t>(count));
+    p += count;
+    for (int i = 0; i < exponent + 1 - count; ++i) *p++ = '0';
+    return p;
+  }
+  std::memcpy(p, digits, static_cast<std::size_t>(exponent + 1));
+  p += exponent + 1;
+  *p++ = '.';
+  std::memcpy(p, digits + exponent + 1, static_cast<std::size_t>(count - exponent - 1));
+  return p + (count - exponent - 1);
+}
+
+}  // namespace
+
+char* TJsonBase::IntegerToChars(std::int64_t Value, char* Out) {
+  std::uint64_t magnitude = static_cast<std::uint64_t>(Value);
+  if (Value < 0) {
+    *Out++ = '-';
+    magnitude = 0 - magnitude;
+  }
+  const int count = DigitCount(magnitude);
+  WriteDigits(magnitude, count, Out);
+  return Out + count;
+}
+
+void TJsonBase::IntegerToText(std::int64_t Value, std::string& Out) {
+  char buf[24];
+  Out.append(buf, IntegerToChars(Value, buf));
+}
+
+char* TJsonBase::NumberToChars(double Value, char* Out) {
+  const double a = std::fabs(Value);
+  if (a >= 1e-4 && a < 1e15) {
+    // Whole numbers below 10^15 are written in full, as integers.
+    if (Value == std::trunc(Value)) return IntegerToChars(static_cast<std::int64_t>(Value), Out);
+    if (char* end = PlainNumberToChars(Value, Out)) return end;
+  }
+  std::string text;
+  ExactNumberText(Value, text);
+  std::memcpy(Out, text.data(), text.size());
+  return Out + text.size();
+}
+
+void TJsonBase::NumberToText(double Value, std::string& Out) {
+  char buf[kMaxNumberChars];
+  Out.append(buf, NumberToChars(Value, buf));
 }
 
 std::string TJsonBase::NumberToText(double Value) {

@@ -4,7 +4,11 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -206,6 +210,59 @@ TEST(JsonText, WritesNumbersWithFifteenDigitsWhateverTheLocale) {
   EXPECT_TRUE(TJsonBase::TryReadNumber("1.25", v));
   EXPECT_EQ(v, 1.25);
   std::setlocale(LC_ALL, "C");
+}
+
+// The text a double must get, from the C library's correctly rounded 15-digit form: digits
+// without trailing zeros, plain notation for exponents -4 to 14, else "dE-n".
+std::string ReferenceNumberText(double aValue) {
+  if (aValue == 0) return "0";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(aValue));
+  std::string digits;
+  for (const char* p = buf; *p != 'e'; ++p)
+    if (*p != '.') digits += *p;
+  const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string text = aValue < 0 ? "-" : "";
+  const int count = static_cast<int>(digits.size());
+  if (exponent >= -4 && exponent < 15) {
+    if (exponent < 0) return text + "0." + std::string(-exponent - 1, '0') + digits;
+    if (count <= exponent + 1) return text + digits + std::string(exponent + 1 - count, '0');
+    return text + digits.substr(0, exponent + 1) + "." + digits.substr(exponent + 1);
+  }
+  text += digits.substr(0, 1);
+  if (count > 1) text += "." + digits.substr(1);
+  return text + "E" + std::to_string(exponent);
+}
+
+TEST(JsonText, NumberTextMatchesCorrectRoundingOnManyValues) {
+  std::mt19937_64 random(20261211);
+  std::vector<double> values;
+  for (int i = 0; i < 200000; ++i) {
+    // Every bit pattern of finite doubles from 1e-6 to 1e17, and decimal fractions as a
+    // database column holds them (n / 10^k), with their neighbours.
+    const double uniform = std::ldexp(1.0 + static_cast<double>(random() >> 11) * 0x1p-53,
+                                      static_cast<int>(random() % 77) - 20);
+    const double decimal =
+        static_cast<double>(static_cast<std::int64_t>(random() % 1000000000000000)) /
+        std::pow(10.0, static_cast<double>(random() % 19));
+    values.push_back(uniform);
+    values.push_back(-decimal);
+    values.push_back(std::nextafter(decimal, 0.0));
+    values.push_back(std::nextafter(decimal, 1e300));
+  }
+  // Ties and near-ties at the 16th digit, and roundings that carry into a new decade.
+  for (double v :
+       {123456789012345.5, 12345678901234.55, 0.1234567890123455, 0.00099999999999999995,
+        9.9999999999999995, 99999999999999.95, 0.000123456789012345, 1e-4, 1e14, 0.3, 2.675, 1.005})
+    values.push_back(v);
+  int mismatches = 0;
+  for (double v : values) {
+    const std::string text = TJsonBase::NumberToText(v);
+    if (text != ReferenceNumberText(v) && ++mismatches <= 10)
+      ADD_FAILURE() << std::hexfloat << v << ": " << text << " vs " << ReferenceNumberText(v);
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 TEST(JsonText, Encode) {
