@@ -8,6 +8,7 @@
 
 #include "platform/core/Exception.h"
 #include "platform/data/DataSet.h"
+#include "platform/data/DataSetAccess.h"
 #include "platform/data/MemTable.h"
 #include "platform/data/RowStore.h"
 #include "platform/data/ValueText.h"
@@ -20,27 +21,6 @@ using data_detail::RowStore;
 
 static_assert(std::numeric_limits<long double>::digits == 64,
               "the Extended value is stored as the 10-byte x87 extended format");
-
-namespace data_detail {
-
-// The dataset internals the stream reads and writes.
-struct Access {
-  static RowStore* Store(TDataSet& d) { return d.store_; }
-  static void CheckBrowse(TDataSet& d) { d.CheckBrowse(); }
-  static void BuildStore(TDataSet& d) { d.BuildStore(); }
-  static void FinishOpen(TDataSet& d) { d.FinishOpen(); }
-  static void Discard(TDataSet& d) {
-    d.state_ = TDataSetState::dsInactive;
-    d.DetachNested();
-    d.store_ = nullptr;
-    d.ownStore_.reset();
-    d.cur_ = -1;
-    d.fields_.Clear();
-    d.fieldDefs_.Clear();
-  }
-};
-
-}  // namespace data_detail
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "platform/data/DateTime.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/core/Exception.h"
@@ -102,27 +103,58 @@ TDateTime EncodeDateTime(int aYear, int aMonth, int aDay, int aHour, int aMinute
                    EncodeTime(aHour, aMinute, aSecond, aMilliSecond).Milliseconds};
 }
 
-void DecodeDate(TDateTime aValue, int& aYear, int& aMonth, int& aDay) {
-  std::int64_t y = 0;
-  unsigned m = 0, d = 0;
-  CivilFromDays(aValue.Days() + kDay0FromUnix, y, m, d);
-  aYear = static_cast<int>(y);
+namespace {
+
+// Year, month and day of a day counted from 1970-01-01. Days from 0000-03-01 on take a 32-bit
+// path where every division is by a constant (the date writers call this per value).
+void DateFromUnixDays(std::int64_t aDays, int& aYear, int& aMonth, int& aDay) {
+  const std::int64_t fromMarch = aDays + 719468;  // days from 0000-03-01
+  if (fromMarch < 0 || fromMarch > INT32_MAX) {
+    std::int64_t y = 0;
+    unsigned m = 0, d = 0;
+    CivilFromDays(aDays, y, m, d);
+    aYear = static_cast<int>(y);
+    aMonth = static_cast<int>(m);
+    aDay = static_cast<int>(d);
+    return;
+  }
+  const auto z = static_cast<std::uint32_t>(fromMarch);
+  const std::uint32_t era = z / 146097;
+  const std::uint32_t doe = z - era * 146097;
+  const std::uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::uint32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::uint32_t mp = (5 * doy + 2) / 153;
+  const std::uint32_t m = mp < 10 ? mp + 3 : mp - 9;
+  aDay = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
   aMonth = static_cast<int>(m);
-  aDay = static_cast<int>(d);
+  aYear = static_cast<int>(yoe + era * 400 + (m <= 2 ? 1 : 0));
 }
 
-void DecodeTime(TDateTime aValue, int& aHour, int& aMinute, int& aSecond, int& aMilliSecond) {
-  const std::int64_t t = aValue.TimeOfDay();
+void TimeFromMilliseconds(std::int64_t aTimeOfDay, int& aHour, int& aMinute, int& aSecond,
+                          int& aMilliSecond) {
+  const auto t = static_cast<std::uint32_t>(aTimeOfDay);  // 0 .. 86399999
   aMilliSecond = static_cast<int>(t % 1000);
   aSecond = static_cast<int>(t / 1000 % 60);
   aMinute = static_cast<int>(t / 60000 % 60);
   aHour = static_cast<int>(t / 3600000);
 }
 
+}  // namespace
+
+void DecodeDate(TDateTime aValue, int& aYear, int& aMonth, int& aDay) {
+  DateFromUnixDays(aValue.Days() + kDay0FromUnix, aYear, aMonth, aDay);
+}
+
+void DecodeTime(TDateTime aValue, int& aHour, int& aMinute, int& aSecond, int& aMilliSecond) {
+  TimeFromMilliseconds(aValue.TimeOfDay(), aHour, aMinute, aSecond, aMilliSecond);
+}
+
 void DecodeDateTime(TDateTime aValue, int& aYear, int& aMonth, int& aDay, int& aHour, int& aMinute,
                     int& aSecond, int& aMilliSecond) {
-  DecodeDate(aValue, aYear, aMonth, aDay);
-  DecodeTime(aValue, aHour, aMinute, aSecond, aMilliSecond);
+  const std::int64_t days = aValue.Days();
+  DateFromUnixDays(days + kDay0FromUnix, aYear, aMonth, aDay);
+  TimeFromMilliseconds(aValue.Milliseconds - days * kMillisecondsPerDay, aHour, aMinute, aSecond,
+                       aMilliSecond);
 }
 
 std::string DateToText(TDateTime aValue) {

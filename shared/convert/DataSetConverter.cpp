@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "shared/convert/Base64.h"
+#include "shared/convert/ColumnRecordsText.h"
 #include "shared/convert/ConverterUtil.h"
 #include "shared/convert/DataSetConverterException.h"
 #include "shared/convert/IsoText.h"
@@ -16,10 +17,10 @@ namespace {
   throw EDataSetConverterException("Cannot find type for field \"" + aMemberName + "\"");
 }
 
-// Walks every record of a dataset from the first, without notifying bound controls, and
-// returns to the record that was current before, whatever happens on the way.
-template <typename Visit>
-void ForEachRecord(TDataSet& aDataSet, Visit&& aVisit) {
+// Runs `aWalk` with the first record current and bound controls not notified, then returns to
+// the record that was current before, whatever happens on the way.
+template <typename Walk>
+void FromFirstRecord(TDataSet& aDataSet, Walk&& aWalk) {
   TBookmark bookmark = aDataSet.GetBookmark();
   aDataSet.DisableControls();
   auto restore = [&] {
@@ -29,15 +30,23 @@ void ForEachRecord(TDataSet& aDataSet, Visit&& aVisit) {
   };
   try {
     aDataSet.First();
-    while (!aDataSet.Eof()) {
-      aVisit();
-      aDataSet.Next();
-    }
+    aWalk();
   } catch (...) {
     restore();
     throw;
   }
   restore();
+}
+
+// Visits every record of a dataset from the first (see FromFirstRecord).
+template <typename Visit>
+void ForEachRecord(TDataSet& aDataSet, Visit&& aVisit) {
+  FromFirstRecord(aDataSet, [&] {
+    while (!aDataSet.Eof()) {
+      aVisit();
+      aDataSet.Next();
+    }
+  });
 }
 
 // ---- JSON tree -----------------------------------------------------------------------------
@@ -249,6 +258,12 @@ void WriteRecordText(TDataSet* aDataSet, std::string& aOut) {
 }
 
 void WriteRecordsText(TDataSet* aDataSet, std::string& aOut) {
+  if (aDataSet != nullptr && !aDataSet->IsEmpty()) {
+    // Plain datasets are written from their columns (pending changes posted first).
+    bool written = false;
+    FromFirstRecord(*aDataSet, [&] { written = WriteColumnRecordsText(*aDataSet, aOut); });
+    if (written) return;
+  }
   aOut.push_back('[');
   if (aDataSet != nullptr && !aDataSet->IsEmpty()) {
     const std::vector<TextColumn> columns = TextColumns(*aDataSet);

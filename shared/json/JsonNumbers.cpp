@@ -1,6 +1,7 @@
 // Integer and number texts: reading (tolerant forms, 64-bit range, finite doubles) and writing
 // (decimal integers; doubles rounded to 15 significant digits). Locale-independent throughout.
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -160,20 +161,36 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+constexpr std::uint64_t kPow10[] = {1u,
+                                    10u,
+                                    100u,
+                                    1000u,
+                                    10000u,
+                                    100000u,
+                                    1000000u,
+                                    10000000u,
+                                    100000000u,
+                                    1000000000u,
+                                    10000000000u,
+                                    100000000000u,
+                                    1000000000000u,
+                                    10000000000000u,
+                                    100000000000000u,
+                                    1000000000000000u,
+                                    10000000000000000u,
+                                    100000000000000000u,
+                                    1000000000000000000u,
+                                    10000000000000000000u};
+
 int DigitCount(std::uint64_t v) {
-  int n = 1;
-  for (;;) {
-    if (v < 10) return n;
-    if (v < 100) return n + 1;
-    if (v < 1000) return n + 2;
-    if (v < 10000) return n + 3;
-    v /= 10000;
-    n += 4;
-  }
+  // log10 from the bit length (one too small at most), then one compare.
+  if (v < 10) return 1;
+  const int guess = (std::bit_width(v) * 1233) >> 12;
+  return guess + (v >= kPow10[guess] ? 1 : 0);
 }
 
-// The digits of v, exactly `aCount` of them (leading zeros when v has fewer), at Out.
-void WriteDigits(std::uint64_t v, int aCount, char* Out) {
+// The digits of v, exactly `aCount` (at most 8) of them, leading zeros when v has fewer.
+void WriteDigits32(std::uint32_t v, int aCount, char* Out) {
   char* p = Out + aCount;
   while (p - Out >= 2) {
     p -= 2;
@@ -181,6 +198,17 @@ void WriteDigits(std::uint64_t v, int aCount, char* Out) {
     v /= 100;
   }
   if (p > Out) *--p = static_cast<char>('0' + v % 10);
+}
+
+// The digits of v, exactly `aCount` of them (leading zeros when v has fewer), at Out: eight
+// at a time in 32-bit arithmetic.
+void WriteDigits(std::uint64_t v, int aCount, char* Out) {
+  while (aCount > 8) {
+    aCount -= 8;
+    WriteDigits32(static_cast<std::uint32_t>(v % 100000000), 8, Out + aCount);
+    v /= 100000000;
+  }
+  WriteDigits32(static_cast<std::uint32_t>(v), aCount, Out);
 }
 
 // Any double: its shortest round-trip digits when there are at most 15 of them, else the exact
@@ -256,46 +284,36 @@ void ExactNumberText(double Value, std::string& Out) {
   }
 }
 
-// 10^0 .. 10^18, exact in a long double (64-bit significand).
-constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
-                                  1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
-                                  1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
-// Where each decimal exponent from -4 to 14 begins (as doubles: near the true powers).
-constexpr double kDecades[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4, 1e5,
-                               1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14};
-
 // The common case of NumberToChars: a finite, non-whole |Value| in [1e-4, 1e15), written in
-// plain notation. Scaling by an exact power of ten in extended precision errs by less than
-// 1e-4 of a unit in the 15th digit, so rounding is exact unless the scaled value lies that
-// close to a half: those (and exponents that leave the plain range) return null and take the
-// exact path.
+// plain notation. The value times a power of ten is computed exactly in 128-bit integers, so
+// its rounding to 15 digits is exact; an exact tie (and an exponent that leaves the plain range)
+// returns null and takes the general path.
 char* PlainNumberToChars(double Value, char* Out) {
-  const double a = std::fabs(Value);
-  int exponent = static_cast<int>(std::upper_bound(std::begin(kDecades), std::end(kDecades), a) -
-                                  std::begin(kDecades)) -
-                 5;
+  std::uint64_t bits;
+  std::memcpy(&bits, &Value, sizeof bits);
+  const int biased = static_cast<int>(bits >> 52 & 0x7FF);
+  const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | std::uint64_t{1} << 52;
+  const int shift = 1075 - biased;  // |Value| = mantissa / 2^shift
+  if (shift < 1 || shift > 120) return nullptr;
+  // The decimal exponent, from the binary one; one too small at most.
+  int exponent = ((biased - 1023) * 78913) >> 18;
   std::uint64_t m = 0;
   for (int attempt = 0;; ++attempt) {
-    if (exponent < -4 || exponent > 14 || attempt == 2) return nullptr;
-    const long double y = static_cast<long double>(a) * kPow10[14 - exponent];
-    const long double whole = std::floor(y);
-    const long double fraction = y - whole;
-    if (std::fabs(fraction - 0.5L) < 1e-3L) return nullptr;
-    m = static_cast<std::uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+    if (exponent < -5 || exponent > 14 || attempt == 2) return nullptr;
+    const unsigned __int128 y = static_cast<unsigned __int128>(mantissa) * kPow10[14 - exponent];
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+    const unsigned __int128 rest = y & ((half << 1) - 1);
+    if (rest == half) return nullptr;
+    m = static_cast<std::uint64_t>(y >> shift) + (rest > half ? 1 : 0);
+    if (m < 1000000000000000u) break;
     if (m == 1000000000000000u) {
       m = 100000000000000u;
       ++exponent;
-      if (exponent > 14) return nullptr;
       break;
     }
-    if (m > 1000000000000000u) {
-      ++exponent;
-    } else if (m < 100000000000000u) {
-      --exponent;
-    } else {
-      break;
-    }
+    ++exponent;
   }
+  if (exponent < -4 || exponent > 14 || m < 100000000000000u) return nullptr;
   char digits[15];
   WriteDigits(m, 15, digits);
   int count = 15;

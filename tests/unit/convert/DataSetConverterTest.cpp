@@ -289,48 +289,79 @@ TEST(DataSetConverter, NestedDataSetsAsObjectArrayOrNothing) {
 namespace bramble {
 namespace {
 
-// The direct text writer against the tree: a table with every kind (values, nulls, non-ASCII
-// text and names, a hidden field, nested datasets) must give the same bytes both ways.
+// Plain tables are written column by column, tables with nested datasets record by record:
+// both must give the tree's text.
 TEST(DataSetConverter, TextWriterMatchesTheTreeOnEveryKind) {
-  TFDMemTable table;
-  for (const KindCase& c : kKinds) {
-    AddField(table, "Campo_" + std::string(FieldTypeName(c.kind)).substr(2) + "_Ç", c.kind, c.size);
-  }
-  AddField(table, "OCULTO", TFieldType::ftInteger)->SetVisible(false);
-  TField* lista = AddField(table, "LISTA", TFieldType::ftDataSet);
-  lista->SetOrigin("JSONArray");
-  AddField(*lista->NestedDataSet(), "V", TFieldType::ftFloat);
-  TField* um = AddField(table, "UM", TFieldType::ftDataSet);
-  um->SetOrigin("JSONObject");
-  AddField(*um->NestedDataSet(), "T", TFieldType::ftWideMemo);
-  table.Open();
-
-  const double floats[] = {0.1, 1.0 / 3, 1e15, 123456789012345.0, 2.5e-5, -0.0001, 1e-300, 1e300};
-  const char* texts[] = {"", "ação ☃ \xF0\x9F\x98\x80", "\x01\x1F\x7F", "</script>"};
-  for (int r = 0; r < 8; ++r) {
-    table.Append();
-    for (int i = 0; i < static_cast<int>(std::size(kKinds)); ++i) {
-      TField& field = *table.Fields(i);
-      if ((r + i) % 3 == 0) continue;  // null
-      field.SetAsString(kKinds[i].value);
-      if (WriteFormOfTest(kKinds[i].kind) == 'f') field.SetAsFloat(floats[(r + i) % 8]);
-      if (WriteFormOfTest(kKinds[i].kind) == 't' && kKinds[i].size == 0)
-        field.SetAsString(texts[(r + i) % 4]);
-      if (WriteFormOfTest(kKinds[i].kind) == 'b')
-        field.SetAsBytes(std::string(static_cast<std::size_t>(r * 9), static_cast<char>(r * 37)));
+  for (const bool nested : {true, false}) {
+    SCOPED_TRACE(nested ? "with nested datasets" : "plain");
+    TFDMemTable table;
+    for (const KindCase& c : kKinds) {
+      AddField(table, "Campo_" + std::string(FieldTypeName(c.kind)).substr(2) + "_Ç", c.kind,
+               c.size);
     }
-    for (int k = 0; k < r % 3; ++k)
-      AppendRow(*lista->NestedDataSet(), {std::to_string(k * 0.25).c_str()});
-    if (r % 2 == 0) AppendRow(*um->NestedDataSet(), {texts[r % 4]});
-    table.Post();
+    AddField(table, "OCULTO", TFieldType::ftInteger)->SetVisible(false);
+    TField* lista = nullptr;
+    TField* um = nullptr;
+    if (nested) {
+      lista = AddField(table, "LISTA", TFieldType::ftDataSet);
+      lista->SetOrigin("JSONArray");
+      AddField(*lista->NestedDataSet(), "V", TFieldType::ftFloat);
+      um = AddField(table, "UM", TFieldType::ftDataSet);
+      um->SetOrigin("JSONObject");
+      AddField(*um->NestedDataSet(), "T", TFieldType::ftWideMemo);
+    }
+    table.Open();
+
+    const double floats[] = {0.1,    1.0 / 3, 1e15,   123456789012345.0, 2.5e-5, -0.0001,
+                             1e-300, 1e300,   -2.675, 99999999999999.99, 0.3,    7.0};
+    const char* texts[] = {"", "ação ☃ \xF0\x9F\x98\x80", "\x01\x1F\x7F", "</script>"};
+    const char* moneys[] = {"0.0001", "-922337203685477.5807", "123.45", "-0.5", "100000000000"};
+    const char* stamps[] = {"0001-01-01 00:00:00", "9999-12-31 23:59:59.999",
+                            "1899-12-29 23:59:59.001", "2024-02-29 12:00:00.010"};
+    for (int r = 0; r < 12; ++r) {
+      table.Append();
+      for (int i = 0; i < static_cast<int>(std::size(kKinds)); ++i) {
+        TField& field = *table.Fields(i);
+        if ((r + i) % 3 == 0) continue;  // null
+        field.SetAsString(kKinds[i].value);
+        if (WriteFormOfTest(kKinds[i].kind) == 'f') field.SetAsFloat(floats[(r + i) % 12]);
+        if (WriteFormOfTest(kKinds[i].kind) == 't' && kKinds[i].size == 0)
+          field.SetAsString(texts[(r + i) % 4]);
+        if (WriteFormOfTest(kKinds[i].kind) == 'b')
+          field.SetAsBytes(std::string(static_cast<std::size_t>(r * 9), static_cast<char>(r * 37)));
+        if (kKinds[i].kind == TFieldType::ftCurrency) field.SetAsString(moneys[r % 5]);
+        if (field.Storage() == TFieldStorage::DateTime) field.SetAsString(stamps[r % 4]);
+      }
+      if (nested) {
+        for (int k = 0; k < r % 3; ++k)
+          AppendRow(*lista->NestedDataSet(), {std::to_string(k * 0.25).c_str()});
+        if (r % 2 == 0) AppendRow(*um->NestedDataSet(), {texts[r % 4]});
+      }
+      table.Post();
+    }
+    table.SetRecNo(4);
+    const auto converter = TConverter::New()->FromDataSet(&table);
+    const std::string text = converter->RecordsToText();
+    EXPECT_EQ(converter->RecordsToJson()->Stringify(), text);
+    EXPECT_EQ(converter->FieldsToJson()->Stringify(), converter->FieldsToText());
+    EXPECT_EQ(converter->RecordToJson()->Stringify(), converter->RecordToText());
+    EXPECT_EQ(table.RecNo(), 4);
   }
-  table.SetRecNo(4);
-  const auto converter = TConverter::New()->FromDataSet(&table);
-  const std::string text = converter->RecordsToText();
-  EXPECT_EQ(converter->RecordsToJson()->Stringify(), text);
-  EXPECT_EQ(converter->FieldsToJson()->Stringify(), converter->FieldsToText());
-  EXPECT_EQ(converter->RecordToJson()->Stringify(), converter->RecordToText());
-  EXPECT_EQ(table.RecNo(), 4);
+}
+
+// A record being edited is posted before the records are written, and stays current.
+TEST(DataSetConverter, RecordsTextPostsThePendingEdit) {
+  TFDMemTable table;
+  AddField(table, "N", TFieldType::ftInteger);
+  table.Open();
+  AppendRow(table, {"1"});
+  AppendRow(table, {"2"});
+  table.First();
+  table.Edit();
+  table.Fields(0)->SetAsInteger(7);
+  EXPECT_EQ(TConverter::New()->FromDataSet(&table)->RecordsToText(), R"([{"n":7},{"n":2}])");
+  EXPECT_EQ(table.State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(table.RecNo(), 1);
 }
 
 }  // namespace

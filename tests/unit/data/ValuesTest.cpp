@@ -32,6 +32,30 @@ TEST(DateTime, EncodesAndDecodesAcrossTheWholeRange) {
   EXPECT_EQ(EncodeDateTime(0, 0, 0, 1, 0, 0, 0), EncodeTime(1, 0, 0, 0));
 }
 
+TEST(DateTime, DecodesEveryDayOfTheRange) {
+  // Walks the calendar from 0001-01-01 to 9999-12-31 by hand and checks each day's decoding,
+  // at the first and the last millisecond of the day.
+  int y = 1, m = 1, d = 1;
+  const auto daysIn = [](int aYear, int aMonth) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (aYear % 4 == 0 && aYear % 100 != 0) || aYear % 400 == 0;
+    return aMonth == 2 && leap ? 29 : kDays[aMonth - 1];
+  };
+  int failures = 0;
+  for (std::int64_t day = kMinDateTimeDays; day <= kMaxDateTimeDays; ++day) {
+    for (const std::int64_t ms : {std::int64_t{0}, kMillisecondsPerDay - 1}) {
+      int yy, mm, dd, h, n, s, z;
+      DecodeDateTime(TDateTime{day * kMillisecondsPerDay + ms}, yy, mm, dd, h, n, s, z);
+      if ((std::array{yy, mm, dd}) != (std::array{y, m, d}) ||
+          (ms != 0 && (std::array{h, n, s, z}) != (std::array{23, 59, 59, 999}))) {
+        if (++failures <= 5) ADD_FAILURE() << "day " << day << ": " << yy << "-" << mm << "-" << dd;
+      }
+    }
+    if (++d > daysIn(y, m)) d = 1, m == 12 ? (m = 1, ++y) : ++m;
+  }
+  EXPECT_EQ(y, 10000);
+}
+
 TEST(DateTime, RejectsInvalidParts) {
   EXPECT_THAT([] { EncodeDate(2023, 2, 29); },
               ThrowsMessage<Exception>("Invalid argument to date encode"));

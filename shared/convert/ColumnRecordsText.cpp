@@ -1,0 +1,333 @@
+#include "shared/convert/ColumnRecordsText.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/data/ColumnReader.h"
+#include "platform/data/DateTime.h"
+#include "shared/convert/Base64.h"
+#include "shared/convert/ConverterUtil.h"
+#include "shared/convert/IsoText.h"
+#include "shared/convert/JsonText.h"
+#include "shared/convert/RecordForms.h"
+#include "shared/convert/TextBuffer.h"
+#include "shared/json/JsonBase.h"
+
+namespace bramble {
+namespace {
+
+// How one column's values are written, decided once per column.
+enum class ValueWriter : std::uint8_t {
+  Text,         // text storage: a JSON string
+  QuotedInt32,  // digits of an integer kind whose record form is a string
+  QuotedInt64,
+  Int32,
+  Int64,
+  Boolean,
+  Double,
+  Extended,       // written as the double it rounds to
+  DecimalNumber,  // exact decimal text written as the double it reads as
+  Currency,
+  Date,
+  Time,
+  TimeStamp,
+  Blob,
+};
+
+// Member names up to this long are copied as one fixed-size block.
+constexpr std::size_t kShortToken = 32;
+
+struct Column {
+  TColumnReader Reader;
+  ValueWriter Writer;
+  std::string NameToken;  // ,"name": (no comma before the first member)
+  char ShortToken[kShortToken] = {};  // the same, when it fits
+};
+
+bool WriterFor(TWriteForm aForm, TFieldStorage aStorage, ValueWriter& aWriter) {
+  using S = TFieldStorage;
+  switch (aForm) {
+    case TWriteForm::Text:
+      if (aStorage != S::Text) return false;
+      aWriter = ValueWriter::Text;
+      return true;
+    case TWriteForm::Digits:
+      if (aStorage == S::Int32) return aWriter = ValueWriter::QuotedInt32, true;
+      if (aStorage == S::Int64) return aWriter = ValueWriter::QuotedInt64, true;
+      return false;
+    case TWriteForm::Int32:
+      if (aStorage != S::Int32) return false;
+      return aWriter = ValueWriter::Int32, true;
+    case TWriteForm::Int64:
+      if (aStorage != S::Int64) return false;
+      return aWriter = ValueWriter::Int64, true;
+    case TWriteForm::Boolean:
+      if (aStorage != S::Boolean) return false;
+      return aWriter = ValueWriter::Boolean, true;
+    case TWriteForm::Float:
+      if (aStorage == S::Double) return aWriter = ValueWriter::Double, true;
+      if (aStorage == S::Extended) return aWriter = ValueWriter::Extended, true;
+      if (aStorage == S::Decimal) return aWriter = ValueWriter::DecimalNumber, true;
+      return false;
+    case TWriteForm::Currency:
+      if (aStorage != S::Currency) return false;
+      return aWriter = ValueWriter::Currency, true;
+    case TWriteForm::Date:
+    case TWriteForm::Time:
+    case TWriteForm::TimeStamp:
+      if (aStorage != S::DateTime) return false;
+      aWriter = aForm == TWriteForm::Date   ? ValueWriter::Date
+                : aForm == TWriteForm::Time ? ValueWriter::Time
+                                            : ValueWriter::TimeStamp;
+      return true;
+    case TWriteForm::Blob:
+      if (aStorage != S::Bytes) return false;
+      return aWriter = ValueWriter::Blob, true;
+    case TWriteForm::None:
+    case TWriteForm::DataSet:
+      return false;
+  }
+  return false;
+}
+
+// ASCII characters that the JSON writer escapes; every byte from 0x80 up is escaped too.
+std::array<bool, 256> MakeEscaped() {
+  std::array<bool, 256> escaped{};
+  for (int c = 0; c < 256; ++c) {
+    const char ch = static_cast<char>(c);
+    escaped[static_cast<std::size_t>(c)] =
+        c >= 0x80 || TJsonBase::Encode(std::string_view(&ch, 1)) != std::string_view(&ch, 1);
+  }
+  return escaped;
+}
+
+void PutString(TTextBuffer& aBuffer, std::string_view aText) {
+  static const std::array<bool, 256> escaped = MakeEscaped();
+  bool plain = true;
+  for (const char c : aText) {
+    if (escaped[static_cast<unsigned char>(c)]) {
+      plain = false;
+      break;
+    }
+  }
+  if (plain && aText.size() <= TTextBuffer::kCapacity - 2) {
+    char* p = aBuffer.Room(aText.size() + 2);
+    *p++ = '"';
+    std::memcpy(p, aText.data(), aText.size());
+    p += aText.size();
+    *p++ = '"';
+    aBuffer.Advance(p);
+    return;
+  }
+  std::string quoted;
+  AppendJsonString(aText, quoted);
+  aBuffer.Put(quoted);
+}
+
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+char* Put2(char* p, int aValue) {
+  std::memcpy(p, kPairs + 2 * aValue, 2);
+  return p + 2;
+}
+
+// A date-time as the ISO text of `aWriter`, quoted.
+void PutDateTime(TTextBuffer& aBuffer, ValueWriter aWriter, std::int64_t aMilliseconds) {
+  iso::DateTimeParts t;
+  DecodeDateTime(TDateTime::FromMilliseconds(aMilliseconds), t.Year, t.Month, t.Day, t.Hour,
+                 t.Minute, t.Second, t.MilliSecond);
+  if (t.Year < 0 || t.Year > 9999) {
+    // Outside the four-digit years: the general writers.
+    std::string text = "\"";
+    if (aWriter == ValueWriter::Date) iso::AppendDate(t, text);
+    if (aWriter == ValueWriter::Time) iso::AppendTime(t, text);
+    if (aWriter == ValueWriter::TimeStamp) iso::AppendTimeStamp(t, text);
+    text += '"';
+    aBuffer.Put(text);
+    return;
+  }
+  char* p = aBuffer.Room(32);
+  *p++ = '"';
+  if (aWriter != ValueWriter::Time) {
+    p = Put2(p, t.Year / 100);
+    p = Put2(p, t.Year % 100);
+    *p++ = '-';
+    p = Put2(p, t.Month);
+    *p++ = '-';
+    p = Put2(p, t.Day);
+  }
+  if (aWriter == ValueWriter::TimeStamp) *p++ = 'T';
+  if (aWriter != ValueWriter::Date) {
+    p = Put2(p, t.Hour);
+    *p++ = ':';
+    p = Put2(p, t.Minute);
+    *p++ = ':';
+    p = Put2(p, t.Second);
+  }
+  if (aWriter == ValueWriter::TimeStamp) {
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + t.MilliSecond / 100);
+    p = Put2(p, t.MilliSecond % 100);
+    *p++ = 'Z';
+  }
+  *p++ = '"';
+  aBuffer.Advance(p);
+}
+
+// A currency value as the number its double is written as. Below 10^15 ten-thousandths the
+// double's 15 rounded digits are the exact decimal value, so it is written from the integer.
+char* PutCurrency(char* p, std::int64_t aScaled) {
+  constexpr std::int64_t kExactLimit = 1000000000000000;
+  if (aScaled <= -kExactLimit || aScaled >= kExactLimit)
+    return TJsonBase::NumberToChars(TCurrency::FromScaled(aScaled).ToDouble(), p);
+  std::uint64_t magnitude = static_cast<std::uint64_t>(aScaled < 0 ? -aScaled : aScaled);
+  if (aScaled < 0) *p++ = '-';
+  p = TJsonBase::IntegerToChars(static_cast<std::int64_t>(magnitude / 10000), p);
+  int fraction = static_cast<int>(magnitude % 10000);
+  if (fraction != 0) {
+    int digits = 4;
+    while (fraction % 10 == 0) fraction /= 10, --digits;
+    *p++ = '.';
+    for (int i = digits - 1; i >= 0; --i) {
+      p[i] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    p += digits;
+  }
+  return p;
+}
+
+constexpr std::size_t kScalarRoom = TJsonBase::kMaxNumberChars + 8;
+
+void PutValue(TTextBuffer& aBuffer, const Column& aColumn, std::int64_t aRow) {
+  const TColumnReader& r = aColumn.Reader;
+  if (r.IsNull(aRow)) {
+    char* p = aBuffer.Room(4);
+    std::memcpy(p, "null", 4);
+    aBuffer.Advance(p + 4);
+    return;
+  }
+  switch (aColumn.Writer) {
+    case ValueWriter::Text:
+      return PutString(aBuffer, r.Text(aRow));
+    case ValueWriter::Date:
+    case ValueWriter::Time:
+    case ValueWriter::TimeStamp:
+      return PutDateTime(aBuffer, aColumn.Writer, r.Int64(aRow));
+    case ValueWriter::Blob: {
+      std::string quoted;
+      AppendJsonString(Base64EncodeMime(r.Text(aRow)), quoted);
+      return aBuffer.Put(quoted);
+    }
+    default:
+      break;
+  }
+  char* p = aBuffer.Room(kScalarRoom);
+  switch (aColumn.Writer) {
+    case ValueWriter::QuotedInt32:
+    case ValueWriter::QuotedInt64:
+      *p++ = '"';
+      p = TJsonBase::IntegerToChars(
+          aColumn.Writer == ValueWriter::QuotedInt32 ? r.Int32(aRow) : r.Int64(aRow), p);
+      *p++ = '"';
+      break;
+    case ValueWriter::Int32:
+      p = TJsonBase::IntegerToChars(r.Int32(aRow), p);
+      break;
+    case ValueWriter::Int64:
+      p = TJsonBase::IntegerToChars(r.Int64(aRow), p);
+      break;
+    case ValueWriter::Boolean:
+      if (r.Boolean(aRow)) {
+        std::memcpy(p, "true", 4);
+        p += 4;
+      } else {
+        std::memcpy(p, "false", 5);
+        p += 5;
+      }
+      break;
+    case ValueWriter::Double:
+      p = TJsonBase::NumberToChars(r.Double(aRow), p);
+      break;
+    case ValueWriter::Extended:
+      p = TJsonBase::NumberToChars(static_cast<double>(r.Extended(aRow)), p);
+      break;
+    case ValueWriter::DecimalNumber:
+      p = TJsonBase::NumberToChars(r.DecimalAsDouble(aRow), p);
+      break;
+    case ValueWriter::Currency:
+      p = PutCurrency(p, r.Int64(aRow));
+      break;
+    default:
+      break;
+  }
+  aBuffer.Advance(p);
+}
+
+void PutRecord(TTextBuffer& aBuffer, const std::vector<Column>& aColumns, std::int64_t aRow) {
+  char* p = aBuffer.Room(1);
+  *p = '{';
+  aBuffer.Advance(p + 1);
+  for (const Column& column : aColumns) {
+    if (column.NameToken.size() <= kShortToken) {
+      p = aBuffer.Room(kShortToken);
+      std::memcpy(p, column.ShortToken, kShortToken);
+      aBuffer.Advance(p + column.NameToken.size());
+    } else {
+      aBuffer.Put(column.NameToken);
+    }
+    PutValue(aBuffer, column, aRow);
+  }
+  p = aBuffer.Room(1);
+  *p = '}';
+  aBuffer.Advance(p + 1);
+}
+
+}  // namespace
+
+bool WriteColumnRecordsText(TDataSet& aDataSet, std::string& aOut) {
+  std::vector<Column> columns;
+  for (int i = 0; i < aDataSet.FieldCount(); ++i) {
+    TField& field = *aDataSet.Fields(i);
+    if (!field.Visible()) continue;
+    ValueWriter writer;
+    if (!WriterFor(WriteFormOf(field.DataType()), field.Storage(), writer)) return false;
+    std::string token = columns.empty() ? "" : ",";
+    AppendJsonString(TConverterUtil::ToLowerCamelCase(field.FieldName()), token);
+    token += ':';
+    Column column{TColumnReader(field), writer, std::move(token)};
+    if (column.NameToken.size() <= kShortToken)
+      std::memcpy(column.ShortToken, column.NameToken.data(), column.NameToken.size());
+    columns.push_back(std::move(column));
+  }
+  const std::int64_t rows = aDataSet.RecordCount();
+  auto buffer = std::make_unique<TTextBuffer>(aOut);
+  char* p = buffer->Room(1);
+  *p = '[';
+  buffer->Advance(p + 1);
+  for (std::int64_t row = 0; row < rows; ++row) {
+    if (row > 0) {
+      p = buffer->Room(1);
+      *p = ',';
+      buffer->Advance(p + 1);
+    }
+    PutRecord(*buffer, columns, row);
+    if (row == 0) {
+      // The first record's length stands for the rest: one allocation for the whole text
+      // instead of a chain of doublings and copies.
+      const std::size_t estimate = (buffer->Pending() + 1) * 9 / 8;
+      aOut.reserve(aOut.size() + estimate * static_cast<std::size_t>(rows) + 2);
+    }
+  }
+  p = buffer->Room(1);
+  *p = ']';
+  buffer->Advance(p + 1);
+  buffer->Flush();
+  return true;
+}
+
+}  // namespace bramble
