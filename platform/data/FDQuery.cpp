@@ -39,6 +39,7 @@ class DataSetSink : public drivers::ResultSink {
     for (const auto& c : columns) defs.Add(c.name, c.type, c.size, c.required);
     buildStore_();
     rows_.emplace(dataSet_);
+    days_.assign(columns.size(), DayCache{});
   }
   void BeginRow() override {
     if (ignoring_) return;
@@ -72,10 +73,17 @@ class DataSetSink : public drivers::ResultSink {
     if (v.year == 0 && v.month == 0 && v.day == 0) {
       ok = TryEncodeTime(v.hour, v.minute, v.second, v.millisecond, value);
     } else {
+      // Dates of neighbouring rows are often the same day: it is encoded once.
+      DayCache unused;
+      DayCache& day = i < days_.size() ? days_[i] : unused;
+      if (v.year != day.year || v.month != day.month || v.day != day.day) {
+        TDateTime date;
+        ok = TryEncodeDate(v.year, v.month, v.day, date);
+        day = ok ? DayCache{v.year, v.month, v.day, date.Milliseconds} : DayCache{};
+      }
       TDateTime time;
-      ok = TryEncodeDate(v.year, v.month, v.day, value) &&
-           TryEncodeTime(v.hour, v.minute, v.second, v.millisecond, time);
-      value.Milliseconds += time.Milliseconds;
+      ok = ok && TryEncodeTime(v.hour, v.minute, v.second, v.millisecond, time);
+      value.Milliseconds = day.milliseconds + time.Milliseconds;
     }
     if (!ok)
       throw Exception("column " + dataSet_.Fields(Column(i))->FieldName() +
@@ -99,12 +107,19 @@ class DataSetSink : public drivers::ResultSink {
  private:
   static int Column(size_t i) { return static_cast<int>(i); }
 
+  // The date a date-time column had last, encoded.
+  struct DayCache {
+    int year = -1, month = -1, day = -1;
+    std::int64_t milliseconds = 0;
+  };
+
   TDataSet& dataSet_;
   std::function<void()> buildStore_;
   std::optional<TRowAppender> rows_;
   bool started_ = false;
   bool ignoring_ = false;
   bool inRow_ = false;
+  std::vector<DayCache> days_;  // by column
 };
 
 }  // namespace

@@ -34,17 +34,6 @@ void TRowAppender::Reserve(std::int64_t aRows) {
   dataSet_.store_->Reserve(aRows);
 }
 
-void TRowAppender::BeginRow() {
-  if (row_ >= 0) EndRow();
-  if (dataSet_.store_->ColumnCount() == 0)
-    throw Exception("Cannot add records to a dataset without fields");
-  row_ = dataSet_.store_->AppendNull();
-}
-
-void TRowAppender::EndRow() {
-  row_ = -1;
-}
-
 void TRowAppender::CancelRow() {
   if (row_ < 0) return;
   dataSet_.store_->PopBack();
@@ -53,37 +42,24 @@ void TRowAppender::CancelRow() {
 
 namespace {
 
-// The error paths stay out of line so the checks of every cell cost a compare each.
-[[noreturn, gnu::cold, gnu::noinline]] void NoRecordBegun() {
-  throw Exception("No record begun");
-}
-
-[[noreturn, gnu::cold, gnu::noinline]] void ColumnOutOfRange(int aColumn) {
-  throw Exception("Column index out of range (" + std::to_string(aColumn) + ")");
-}
-
-inline Column& Cell(RowStore* aStore, std::int64_t aRow, int aColumn) {
-  if (aRow < 0) [[unlikely]]
-    NoRecordBegun();
-  if (static_cast<unsigned>(aColumn) >= static_cast<unsigned>(aStore->ColumnCount())) [[unlikely]]
-    ColumnOutOfRange(aColumn);
-  return aStore->Col(aColumn);
-}
-
 [[noreturn, gnu::cold, gnu::noinline]] void Mismatch(int aColumn) {
   throw Exception("Value does not match the storage of column " + std::to_string(aColumn));
 }
 
 }  // namespace
 
-#define BRAMBLE_APPEND_CELL                         \
-  Column& c = Cell(dataSet_.store_, row_, aColumn); \
-  [[maybe_unused]] const auto r = static_cast<std::size_t>(row_)
-
-void TRowAppender::SetNull(int aColumn) {
-  BRAMBLE_APPEND_CELL;
-  c.Null[r] = 1;
+void TRowAppender::BadCell(int aColumn) const {
+  if (row_ < 0) throw Exception("No record begun");
+  throw Exception("Column index out of range (" + std::to_string(aColumn) + ")");
 }
+
+void TRowAppender::NoFields() {
+  throw Exception("Cannot add records to a dataset without fields");
+}
+
+#define BRAMBLE_APPEND_CELL  \
+  Column& c = Cell(aColumn); \
+  [[maybe_unused]] const auto r = Row()
 
 namespace {
 // Integer kinds hold only their own range (a field of the kind would refuse anything else).
@@ -94,18 +70,12 @@ namespace {
 }
 
 inline void CheckRange(const Column& c, std::int64_t aValue, int aColumn) {
-  if (c.Type == TFieldType::ftLargeint) return;  // every int64 fits
-  std::int64_t min = 0, max = 0;
-  IntegerRange(c.Type, min, max);
-  if (aValue < min || aValue > max) OutOfRange(c, aValue, aColumn);
+  if (aValue < c.Min || aValue > c.Max) [[unlikely]]
+    OutOfRange(c, aValue, aColumn);
 }
 }  // namespace
 
-void TRowAppender::SetInt32(int aColumn, std::int32_t aValue) {
-  SetInt64(aColumn, aValue);
-}
-
-void TRowAppender::SetInt64(int aColumn, std::int64_t aValue) {
+void TRowAppender::SetInt64Other(int aColumn, std::int64_t aValue) {
   BRAMBLE_APPEND_CELL;
   if (c.Storage == TFieldStorage::Int64) {
     CheckRange(c, aValue, aColumn);
@@ -131,14 +101,7 @@ void TRowAppender::SetInt64(int aColumn, std::int64_t aValue) {
   c.Null[r] = 0;
 }
 
-void TRowAppender::SetBoolean(int aColumn, bool aValue) {
-  BRAMBLE_APPEND_CELL;
-  if (c.Storage != TFieldStorage::Boolean) return SetInt64(aColumn, aValue ? 1 : 0);
-  c.Bool[r] = aValue ? 1 : 0;
-  c.Null[r] = 0;
-}
-
-void TRowAppender::SetDouble(int aColumn, double aValue) {
+void TRowAppender::SetDoubleOther(int aColumn, double aValue) {
   BRAMBLE_APPEND_CELL;
   if (c.Storage == TFieldStorage::Double)
     c.F64[r] = aValue;
@@ -205,12 +168,11 @@ void TRowAppender::SetDecimal(int aColumn, std::string_view aText) {
 void TRowAppender::SetDateTime(int aColumn, TDateTime aValue) {
   BRAMBLE_APPEND_CELL;
   if (c.Storage != TFieldStorage::DateTime) Mismatch(aColumn);
-  if (!IsValidDateTime(aValue))
+  if (aValue.Milliseconds < kMinDateTimeMs || aValue.Milliseconds > kMaxDateTimeMs)
     throw Exception("Invalid date and time for column " + std::to_string(aColumn));
   // A date keeps no time of day and a time no date, as with the field setters.
   // (the remainder test skips the cutting for values that have nothing to cut)
-  const bool wholeDay = aValue.Milliseconds % kMillisecondsPerDay == 0;
-  if (c.Type == TFieldType::ftDate && !wholeDay)
+  if (c.Type == TFieldType::ftDate && aValue.Milliseconds % kMillisecondsPerDay != 0)
     aValue = TDateTime{aValue.Days() * kMillisecondsPerDay};
   if (c.Type == TFieldType::ftTime &&
       (aValue.Milliseconds < 0 || aValue.Milliseconds >= kMillisecondsPerDay))
@@ -219,16 +181,12 @@ void TRowAppender::SetDateTime(int aColumn, TDateTime aValue) {
   c.Null[r] = 0;
 }
 
-void TRowAppender::SetText(int aColumn, std::string_view aValue) {
+void TRowAppender::SetTextOther(int aColumn, std::string_view aValue) {
   BRAMBLE_APPEND_CELL;
   if (c.Storage == TFieldStorage::Text || c.Storage == TFieldStorage::Bytes)
     return dataSet_.store_->SetText(aColumn, row_, aValue);
   if (c.Storage == TFieldStorage::Decimal) return SetDecimal(aColumn, aValue);
   Mismatch(aColumn);
-}
-
-void TRowAppender::SetBytes(int aColumn, std::string_view aValue) {
-  SetText(aColumn, aValue);
 }
 
 }  // namespace bramble

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "platform/data/DataSet.h"
+#include "platform/data/RowStore.h"
 
 namespace bramble {
 
@@ -29,27 +30,80 @@ class TRowAppender {
 
   // Reserves room for `aRows` more records (an optimisation only).
   void Reserve(std::int64_t aRows);
-  void BeginRow();
-  void EndRow();
+  void BeginRow() {
+    if (row_ >= 0) EndRow();
+    data_detail::RowStore* store = dataSet_.store_;
+    if (store->ColumnCount() == 0) NoFields();
+    row_ = store->AppendNull();
+  }
+  void EndRow() { row_ = -1; }
   // Drops the record begun last (when EndRow was not called for it).
   void CancelRow();
 
-  void SetNull(int aColumn);
-  void SetInt32(int aColumn, std::int32_t aValue);  // as SetInt64
+  // The usual cases of the setters are inline (a fill sets millions of cells); other storages,
+  // conversions and errors are handled out of line.
+  void SetNull(int aColumn) { Cell(aColumn).Null[Row()] = 1; }
+  void SetInt32(int aColumn, std::int32_t aValue) { SetInt64(aColumn, aValue); }  // as SetInt64
   // Integer storages; also Currency, Double, Extended, Boolean (non-zero) and Decimal/Text.
-  void SetInt64(int aColumn, std::int64_t aValue);
-  void SetBoolean(int aColumn, bool aValue);          // Boolean
-  void SetDouble(int aColumn, double aValue);         // Double and Extended
+  void SetInt64(int aColumn, std::int64_t aValue) {
+    data_detail::Column& c = Cell(aColumn);
+    const std::size_t r = Row();
+    if (aValue >= c.Min && aValue <= c.Max) {
+      if (c.Storage == TFieldStorage::Int64) {
+        c.I64[r] = aValue;
+        c.Null[r] = 0;
+        return;
+      }
+      if (c.Storage == TFieldStorage::Int32) {
+        c.I32[r] = static_cast<std::int32_t>(aValue);
+        c.Null[r] = 0;
+        return;
+      }
+    }
+    SetInt64Other(aColumn, aValue);
+  }
+  void SetBoolean(int aColumn, bool aValue) {  // Boolean
+    data_detail::Column& c = Cell(aColumn);
+    if (c.Storage != TFieldStorage::Boolean) return SetInt64(aColumn, aValue ? 1 : 0);
+    c.Bool[Row()] = aValue ? 1 : 0;
+    c.Null[Row()] = 0;
+  }
+  void SetDouble(int aColumn, double aValue) {  // Double and Extended
+    data_detail::Column& c = Cell(aColumn);
+    if (c.Storage != TFieldStorage::Double) return SetDoubleOther(aColumn, aValue);
+    c.F64[Row()] = aValue;
+    c.Null[Row()] = 0;
+  }
   void SetExtended(int aColumn, long double aValue);  // Extended
   void SetCurrency(int aColumn, TCurrency aValue);    // Currency
   // Decimal text: Decimal storage keeps it exactly (canonical form checked), Currency storage
   // converts it exactly, Double/Extended parse it.
   void SetDecimal(int aColumn, std::string_view aText);
   void SetDateTime(int aColumn, TDateTime aValue);      // DateTime (range checked)
-  void SetText(int aColumn, std::string_view aValue);   // Text and Bytes
-  void SetBytes(int aColumn, std::string_view aValue);  // Bytes and Text
+  void SetText(int aColumn, std::string_view aValue) {  // Text and Bytes
+    data_detail::Column& c = Cell(aColumn);
+    if (c.Storage != TFieldStorage::Text && c.Storage != TFieldStorage::Bytes)
+      return SetTextOther(aColumn, aValue);
+    c.Refs[Row()] = c.Bytes.Put(aValue);
+    c.Null[Row()] = 0;
+  }
+  void SetBytes(int aColumn, std::string_view aValue) { SetText(aColumn, aValue); }  // and Text
 
  private:
+  data_detail::Column& Cell(int aColumn) {
+    data_detail::RowStore* store = dataSet_.store_;
+    if (row_ < 0 || static_cast<unsigned>(aColumn) >= static_cast<unsigned>(store->ColumnCount()))
+        [[unlikely]]
+      BadCell(aColumn);
+    return store->Col(aColumn);
+  }
+  std::size_t Row() const { return static_cast<std::size_t>(row_); }
+  [[noreturn]] void BadCell(int aColumn) const;
+  [[noreturn]] static void NoFields();
+  void SetInt64Other(int aColumn, std::int64_t aValue);
+  void SetDoubleOther(int aColumn, double aValue);
+  void SetTextOther(int aColumn, std::string_view aValue);
+
   TDataSet& dataSet_;
   std::int64_t row_ = -1;
   bool open_ = false;

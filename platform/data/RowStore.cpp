@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <type_traits>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -77,6 +78,10 @@ std::uint64_t NextRowId() {
   return gNextRowId.fetch_add(1, std::memory_order_relaxed);
 }
 
+std::uint64_t NextRowIds(std::uint64_t aCount) {
+  return gNextRowId.fetch_add(aCount, std::memory_order_relaxed);
+}
+
 void ChunkDeleter::operator()(char* aChunk) const noexcept {
   if (Bytes >= kReusedBlockBytes && KeepFreedBlock(aChunk, Bytes)) return;
   std::allocator<char>().deallocate(aChunk, Bytes);
@@ -131,114 +136,125 @@ RowStore::RowStore(std::shared_ptr<const Layout> aLayout) : layout_(std::move(aL
     columns_[i].Type = layout_->Columns[i].Type;
     columns_[i].Storage = layout_->Columns[i].Storage;
     columns_[i].Child = layout_->Columns[i].Child;
+    if (columns_[i].Storage == TFieldStorage::Int32 || columns_[i].Storage == TFieldStorage::Int64)
+      IntegerRange(columns_[i].Type, columns_[i].Min, columns_[i].Max);
   }
 }
 
 RowStore::~RowStore() = default;
 
 std::int64_t RowStore::FindId(std::uint64_t aId) const {
-  auto it = std::lower_bound(ids_.begin(), ids_.end(), aId);
-  if (it == ids_.end() || *it != aId) return -1;
+  const auto end = ids_.begin() + static_cast<std::ptrdiff_t>(rows_);
+  auto it = std::lower_bound(ids_.begin(), end, aId);
+  if (it == end || *it != aId) return -1;
   return it - ids_.begin();
 }
 
-void RowStore::Reserve(std::int64_t aRows) {
-  const std::size_t n = ids_.size() + static_cast<std::size_t>(std::max<std::int64_t>(aRows, 0));
-  ids_.reserve(n);
-  for (Column& c : columns_) {
-    c.Null.reserve(n);
-    switch (c.Storage) {
-      case TFieldStorage::Int32:
-        c.I32.reserve(n);
-        break;
-      case TFieldStorage::Int64:
-      case TFieldStorage::Currency:
-      case TFieldStorage::DateTime:
-        c.I64.reserve(n);
-        break;
-      case TFieldStorage::Boolean:
-        c.Bool.reserve(n);
-        break;
-      case TFieldStorage::Double:
-        c.F64.reserve(n);
-        break;
-      case TFieldStorage::Extended:
-        c.F80.reserve(n);
-        break;
-      case TFieldStorage::Decimal:
-      case TFieldStorage::Text:
-      case TFieldStorage::Bytes:
-        c.Refs.reserve(n);
-        break;
-      case TFieldStorage::DataSet:
-        c.Nested.reserve(n);
-        break;
-      case TFieldStorage::None:
-        break;
-    }
-  }
-}
-
-std::int64_t RowStore::AppendNull() {
-  for (Column& c : columns_) {
-    c.Null.push_back(1);
-    switch (c.Storage) {
-      case TFieldStorage::Int32:
-        c.I32.push_back(0);
-        break;
-      case TFieldStorage::Int64:
-      case TFieldStorage::Currency:
-      case TFieldStorage::DateTime:
-        c.I64.push_back(0);
-        break;
-      case TFieldStorage::Boolean:
-        c.Bool.push_back(0);
-        break;
-      case TFieldStorage::Double:
-        c.F64.push_back(0);
-        break;
-      case TFieldStorage::Extended:
-        c.F80.push_back(0);
-        break;
-      case TFieldStorage::Decimal:
-      case TFieldStorage::Text:
-      case TFieldStorage::Bytes:
-        c.Refs.push_back({});
-        break;
-      case TFieldStorage::DataSet:
-        c.Nested.emplace_back();
-        break;
-      case TFieldStorage::None:
-        break;
-    }
-  }
-  ids_.push_back(NextRowId());
-  return Rows() - 1;
-}
-
 namespace {
-template <typename V>
-void EraseAt(V& v, std::int64_t aRow) {
-  if (!v.empty()) v.erase(v.begin() + aRow);
+
+// Calls `aDo(array, nullValue)` for each array `aColumn` keeps values in: the null flags and
+// the array of its storage, with the value a null cell holds in it.
+template <typename F>
+void ForEachArray(Column& aColumn, F&& aDo) {
+  aDo(aColumn.Null, std::uint8_t{1});
+  switch (aColumn.Storage) {
+    case TFieldStorage::Int32:
+      aDo(aColumn.I32, std::int32_t{0});
+      break;
+    case TFieldStorage::Int64:
+    case TFieldStorage::Currency:
+    case TFieldStorage::DateTime:
+      aDo(aColumn.I64, std::int64_t{0});
+      break;
+    case TFieldStorage::Boolean:
+      aDo(aColumn.Bool, std::uint8_t{0});
+      break;
+    case TFieldStorage::Double:
+      aDo(aColumn.F64, 0.0);
+      break;
+    case TFieldStorage::Extended:
+      aDo(aColumn.F80, 0.0L);
+      break;
+    case TFieldStorage::Decimal:
+    case TFieldStorage::Text:
+    case TFieldStorage::Bytes:
+      aDo(aColumn.Refs, TextRef{});
+      break;
+    case TFieldStorage::DataSet:
+      aDo(aColumn.Nested, std::unique_ptr<RowStore>{});
+      break;
+    case TFieldStorage::None:
+      break;
+  }
 }
+
+// Free slots added at a time: doubling from a few (small stores stay small) up to a block
+// that is cheap to fill and holds little unused memory next to a large store.
+constexpr std::size_t kMinNewSlots = 4;
+constexpr std::size_t kMaxNewSlots = 4096;
+// Growth pass of an array by its element size: larger elements first.
+constexpr std::size_t SizePass(std::size_t aBytes) {
+  return aBytes > 8 ? 0 : aBytes == 8 ? 1 : aBytes >= 4 ? 2 : 3;
+}
+
+// Ids a store takes from the process-wide counter at a time.
+constexpr std::uint64_t kIdBlock = 1024;
+
 }  // namespace
 
-void RowStore::Erase(std::int64_t aRow) {
-  for (Column& c : columns_) {
-    EraseAt(c.Null, aRow);
-    EraseAt(c.I32, aRow);
-    EraseAt(c.I64, aRow);
-    EraseAt(c.Bool, aRow);
-    EraseAt(c.F64, aRow);
-    EraseAt(c.F80, aRow);
-    EraseAt(c.Refs, aRow);
-    EraseAt(c.Nested, aRow);
+void RowStore::Reserve(std::int64_t aRows) {
+  const std::size_t n = rows_ + static_cast<std::size_t>(std::max<std::int64_t>(aRows, 0));
+  if (n <= slots_) return;
+  ids_.reserve(n);
+  for (Column& c : columns_) ForEachArray(c, [n](auto& aArray, const auto&) { aArray.reserve(n); });
+}
+
+void RowStore::AddSlots() {
+  std::size_t n = slots_ + std::clamp(slots_, kMinNewSlots, kMaxNewSlots);
+  // Stay within reserved room rather than growing past it for a few slots.
+  if (ids_.capacity() > slots_) n = std::min(n, ids_.capacity());
+  // Arrays of larger elements grow first: the blocks they free are the size that arrays of
+  // smaller elements need now or at a later growth, so those take memory already mapped.
+  for (std::size_t pass = 0; pass < 4; ++pass) {
+    for (Column& c : columns_) {
+      ForEachArray(c, [n, pass](auto& aArray, auto&& aNull) {
+        using T = std::remove_cvref_t<decltype(aNull)>;
+        if (SizePass(sizeof(T)) != pass) return;
+        if constexpr (std::is_copy_constructible_v<T>)
+          aArray.resize(n, aNull);
+        else
+          aArray.resize(n);
+      });
+    }
+    if (pass == SizePass(sizeof(std::uint64_t))) ids_.resize(n);
   }
-  EraseAt(ids_, aRow);
+  slots_ = n;
+}
+
+void RowStore::TakeIds() {
+  nextId_ = NextRowIds(kIdBlock);
+  idsEnd_ = nextId_ + kIdBlock;
+}
+
+void RowStore::ClearSlot(std::size_t aRow) {
+  for (Column& c : columns_)
+    ForEachArray(c, [aRow](auto& aArray, auto&& aNull) { aArray[aRow] = std::move(aNull); });
+}
+
+void RowStore::Erase(std::int64_t aRow) {
+  const auto r = static_cast<std::ptrdiff_t>(aRow);
+  // The later records and the free slots move up by one.
+  for (Column& c : columns_)
+    ForEachArray(c, [r](auto& aArray, const auto&) { aArray.erase(aArray.begin() + r); });
+  ids_.erase(ids_.begin() + r);
+  --rows_;
+  --slots_;
 }
 
 void RowStore::PopBack() {
-  Erase(Rows() - 1);
+  if (rows_ == 0) return;
+  --rows_;
+  ClearSlot(rows_);
 }
 
 void RowStore::ClearRows() {
@@ -254,6 +270,7 @@ void RowStore::ClearRows() {
     c.Nested.clear();
   }
   ids_.clear();
+  rows_ = slots_ = 0;
 }
 
 void RowStore::CopyRow(const RowStore& aFrom, std::int64_t aRow, std::int64_t aRow2) {
@@ -298,12 +315,6 @@ RowStore* RowStore::NestedAt(int aColumn, std::int64_t aRow, bool aCreate) {
   auto& slot = c.Nested[static_cast<std::size_t>(aRow)];
   if (!slot && aCreate) slot = std::make_unique<RowStore>(c.Child);
   return slot.get();
-}
-
-void RowStore::SetText(int aColumn, std::int64_t aRow, std::string_view aValue) {
-  Column& c = Col(aColumn);
-  c.Refs[static_cast<std::size_t>(aRow)] = c.Bytes.Put(aValue);
-  c.Null[static_cast<std::size_t>(aRow)] = 0;
 }
 
 }  // namespace bramble::data_detail

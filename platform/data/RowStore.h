@@ -123,8 +123,9 @@ struct Column {
   TFieldType Type = TFieldType::ftUnknown;
   TFieldStorage Storage = TFieldStorage::None;
   std::shared_ptr<const Layout> Child;
-  ColumnVector<std::uint8_t> Null;  // 1 when the cell is null
-  ColumnVector<std::int32_t> I32;   // Int32
+  std::int64_t Min = INT64_MIN, Max = INT64_MAX;  // whole numbers an integer kind accepts
+  ColumnVector<std::uint8_t> Null;                // 1 when the cell is null
+  ColumnVector<std::int32_t> I32;                 // Int32
   ColumnVector<std::int64_t> I64;   // Int64, Currency (scaled), DateTime (milliseconds)
   ColumnVector<std::uint8_t> Bool;  // Boolean
   ColumnVector<double> F64;         // Double
@@ -143,7 +144,7 @@ class RowStore {
   ~RowStore();
 
   const std::shared_ptr<const Layout>& GetLayout() const { return layout_; }
-  std::int64_t Rows() const { return static_cast<std::int64_t>(ids_.size()); }
+  std::int64_t Rows() const { return static_cast<std::int64_t>(rows_); }
   int ColumnCount() const { return static_cast<int>(columns_.size()); }
   Column& Col(int aIndex) { return columns_[static_cast<std::size_t>(aIndex)]; }
   const Column& Col(int aIndex) const { return columns_[static_cast<std::size_t>(aIndex)]; }
@@ -154,7 +155,14 @@ class RowStore {
 
   void Reserve(std::int64_t aRows);
   // Appends a record whose cells are all null; returns its row index.
-  std::int64_t AppendNull();
+  std::int64_t AppendNull() {
+    if (rows_ == slots_) [[unlikely]]
+      AddSlots();
+    if (nextId_ == idsEnd_) [[unlikely]]
+      TakeIds();
+    ids_[rows_] = nextId_++;
+    return static_cast<std::int64_t>(rows_++);
+  }
   void Erase(std::int64_t aRow);
   void PopBack();
   void ClearRows();
@@ -169,15 +177,35 @@ class RowStore {
     const Column& c = Col(aColumn);
     return c.Bytes.Get(c.Refs[static_cast<std::size_t>(aRow)]);
   }
-  void SetText(int aColumn, std::int64_t aRow, std::string_view aValue);
+  void SetText(int aColumn, std::int64_t aRow, std::string_view aValue) {
+    Column& c = Col(aColumn);
+    c.Refs[static_cast<std::size_t>(aRow)] = c.Bytes.Put(aValue);
+    c.Null[static_cast<std::size_t>(aRow)] = 0;
+  }
 
  private:
+  void AddSlots();
+  void TakeIds();
+  // Makes record `aRow` all null again (a free slot).
+  void ClearSlot(std::size_t aRow);
+
   std::shared_ptr<const Layout> layout_;
   std::vector<Column> columns_;
+  // Every array of a column in use, and ids_, has `slots_` elements: the `rows_` records, then
+  // free slots already holding a null record, so appending a record writes only its id. The
+  // arrays grow by blocks of slots rather than by one element per array and record.
   ColumnVector<std::uint64_t> ids_;
+  std::size_t rows_ = 0;
+  std::size_t slots_ = 0;
+  // Record ids are taken from the process-wide counter in blocks; an id is never handed out
+  // twice, not even after the record it was given to was dropped.
+  std::uint64_t nextId_ = 0;
+  std::uint64_t idsEnd_ = 0;
 };
 
 // Record ids, unique in the process, so a bookmark never matches a record it was not taken on.
 std::uint64_t NextRowId();
+// Takes `aCount` consecutive ids; returns the first.
+std::uint64_t NextRowIds(std::uint64_t aCount);
 
 }  // namespace bramble::data_detail

@@ -101,6 +101,13 @@ TEST(ValueTextTest, FixedDecimalMatchesExactRoundingAcrossValues) {
       }
     }
   }
+  // Scaled values about 2^51, where the rounding to whole numbers changes method.
+  for (int i = -2000; i <= 2000; i += 7) {
+    for (int scale : {2, 4}) {
+      const double value = (2251799813685248.0 + i) / (scale == 2 ? 1e2 : 1e4);
+      EXPECT_EQ(FixedDecimal(value, scale), exact(value, scale)) << value << " scale " << scale;
+    }
+  }
   EXPECT_EQ(FixedDecimal(-0.05, 2), "-0.05");
 }
 
