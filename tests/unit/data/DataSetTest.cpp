@@ -1,6 +1,7 @@
 // Cursor, editing, bookmarks, open/close and notifications of datasets.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "platform/core/Exception.h"
 #include "platform/data/RowAppender.h"
@@ -289,6 +290,64 @@ TEST_F(Table, RowAppenderFillsFastAndChecksStorage) {
   EXPECT_TRUE(name->IsNull());
   TFDMemTable closed;
   EXPECT_THROW(TRowAppender{closed}, Exception);
+}
+
+// Records are added into slots prepared ahead in blocks: whatever a dropped or deleted record
+// held, the records added after it start with every cell null, and ids are never handed out
+// twice.
+TEST_F(Table, RecordsAddedAfterDroppedOnesStartNull) {
+  Fill(0);
+  table.Append();
+  id->SetAsInteger(7);
+  name->SetAsString("dropped");
+  const TBookmark dropped = table.GetBookmark();
+  table.Cancel();
+  table.Append();
+  EXPECT_TRUE(id->IsNull());
+  EXPECT_TRUE(name->IsNull());
+  EXPECT_NE(table.GetBookmark(), dropped);
+  table.Cancel();
+  constexpr int kRows = 10000;  // several blocks of slots
+  {
+    TRowAppender rows(table);
+    for (int i = 0; i < kRows; ++i) {
+      rows.BeginRow();
+      rows.SetInt64(0, i);
+      rows.SetText(1, "v" + std::to_string(i));
+      if (i % 3 == 0) rows.CancelRow();
+    }
+  }
+  ASSERT_EQ(table.RecordCount(), kRows - (kRows + 2) / 3);
+  table.SetRecNo(5000);
+  const int deleted = id->AsInteger();
+  table.Delete();
+  EXPECT_EQ(id->AsInteger(), deleted + (deleted % 3 == 2 ? 2 : 1));
+  {
+    TRowAppender rows(table);
+    for (int i = 0; i < 5000; ++i) {
+      rows.BeginRow();
+      if (i % 2 == 0) rows.SetNull(1);
+      rows.EndRow();
+    }
+  }
+  int bad = 0, previous = -1;
+  std::vector<std::uint64_t> marks;
+  for (table.First(); !table.Eof(); table.Next()) {
+    marks.push_back(table.GetBookmark().Id);
+    if (table.RecNo() > kRows - (kRows + 2) / 3 - 1) {
+      bad += !id->IsNull() || !name->IsNull() || name->AsString() != "";
+      continue;
+    }
+    const int value = id->AsInteger();
+    bad += value % 3 == 0 || value <= previous || value == deleted ||
+           name->AsString() != "v" + std::to_string(value);
+    previous = value;
+  }
+  EXPECT_EQ(bad, 0);
+  EXPECT_EQ(marks.size(), static_cast<size_t>(kRows - (kRows + 2) / 3 - 1 + 5000));
+  EXPECT_TRUE(std::is_sorted(marks.begin(), marks.end()));
+  EXPECT_EQ(std::adjacent_find(marks.begin(), marks.end()), marks.end());
+  EXPECT_EQ(std::find(marks.begin(), marks.end(), dropped.Id), marks.end());
 }
 
 TEST(RowAppender, KeepsToWhatTheColumnKindHolds) {
