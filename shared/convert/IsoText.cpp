@@ -132,8 +132,30 @@ std::int32_t StrToInt(std::string_view aText) {
                   : static_cast<std::int32_t>(value);
 }
 
+namespace {
+
+// The number that the characters [aFrom, aFrom + aCount) of aText spell when they are all
+// decimal digits (what StrToInt reads them as), else -1.
+int PlainDigits(std::string_view aText, std::size_t aFrom, std::size_t aCount) {
+  if (aFrom + aCount > aText.size()) return -1;
+  int value = 0;
+  for (std::size_t i = aFrom; i < aFrom + aCount; ++i) {
+    const char c = aText[i];
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
 DateTimeParts ReadDate(std::string_view aText) {
   DateTimeParts parts;
+  // The usual all-digit pieces need no general integer reading.
+  parts.Year = PlainDigits(aText, 0, 4);
+  parts.Month = PlainDigits(aText, 5, 2);
+  parts.Day = PlainDigits(aText, 8, 2);
+  if (parts.Year >= 0 && parts.Month >= 0 && parts.Day >= 0) return parts;
   parts.Year = StrToInt(Copy(aText, 1, 4));
   parts.Month = StrToInt(Copy(aText, 6, 2));
   parts.Day = StrToInt(Copy(aText, 9, 2));

@@ -2,8 +2,12 @@
 
 #include <climits>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "platform/core/Exception.h"
+#include "platform/data/ColumnWriter.h"
+#include "platform/data/RowStore.h"
 #include "shared/convert/AsciiText.h"
 #include "shared/convert/Base64.h"
 #include "shared/convert/ConverterUtil.h"
@@ -301,12 +305,195 @@ void ReadScannedRecord(std::string_view aText, std::span<const TScannedMember> a
   aDataSet.Post();
 }
 
+// ---- appending scanned records straight into the storage ----------------------------------
+// Appending is the bulk case (a query's whole answer). Values that need no conversion rules of
+// their own (a string into a text field, an integer into an integer field, ...) are written
+// straight into the record's cells after the checks the field's setter would make; everything
+// else, and every value such a check refuses, goes through the field as above.
+
+struct AppendColumn {
+  TField* Field;
+  TReadForm Form;
+  std::optional<TColumnWriter> Writer;            // when some values can be written straight
+  std::int64_t Min = INT64_MIN, Max = INT64_MAX;  // integer kinds
+};
+
+bool HasDirectWrites(TReadForm aForm, TFieldStorage aStorage) {
+  using S = TFieldStorage;
+  switch (aForm) {
+    case TReadForm::Text:
+      return aStorage == S::Text;
+    case TReadForm::Int32:
+    case TReadForm::Int64:
+      return aStorage == S::Int32 || aStorage == S::Int64;
+    case TReadForm::Boolean:
+      return aStorage == S::Boolean;
+    case TReadForm::Float:
+      return aStorage == S::Double || aStorage == S::Extended;
+    case TReadForm::Currency:
+      return aStorage == S::Currency;
+    case TReadForm::Date:
+    case TReadForm::Time:
+    case TReadForm::TimeStamp:
+      return aStorage == S::DateTime;
+    default:
+      return false;
+  }
+}
+
+// Writes `aMember` into record `aRow` when it is a value the column takes as it stands; false
+// when the field must handle it.
+bool WriteDirect(AppendColumn& aColumn, std::string_view aText, const TScannedMember& aMember,
+                 std::int64_t aRow) {
+  TColumnWriter& writer = *aColumn.Writer;
+  if (aMember.Token == TScanToken::Null) {
+    writer.SetNull(aRow);
+    return true;
+  }
+  const TFieldStorage storage = aColumn.Field->Storage();
+  switch (aColumn.Form) {
+    case TReadForm::Text:
+      if (aMember.Token != TScanToken::String) return false;
+      writer.SetText(aRow, aText.substr(aMember.ValueBegin + 1, aMember.ValueLength - 2));
+      return true;
+    case TReadForm::Int32:
+    case TReadForm::Int64: {
+      if (aMember.Token != TScanToken::Integer) return false;
+      std::int64_t value = aMember.Integer;
+      // The 32-bit form takes the low 32 bits; the unsigned 32-bit kind reads them unsigned.
+      if (aColumn.Form == TReadForm::Int32)
+        value = aColumn.Field->DataType() == TFieldType::ftLongWord
+                    ? static_cast<std::int64_t>(static_cast<std::uint32_t>(value))
+                    : static_cast<std::int32_t>(value);
+      if (value < aColumn.Min || value > aColumn.Max) return false;
+      if (storage == TFieldStorage::Int32)
+        writer.SetInt32(aRow, static_cast<std::int32_t>(value));
+      else
+        writer.SetInt64(aRow, value);
+      return true;
+    }
+    case TReadForm::Boolean:
+      if (aMember.Token != TScanToken::True && aMember.Token != TScanToken::False) return false;
+      writer.SetBoolean(aRow, aMember.Token == TScanToken::True);
+      return true;
+    case TReadForm::Float:
+    case TReadForm::Currency: {
+      double value;
+      if (aMember.Token == TScanToken::Integer)
+        value = static_cast<double>(aMember.Integer);
+      else if (aMember.Token == TScanToken::Number)
+        value = aMember.Number;
+      else
+        return false;
+      if (storage == TFieldStorage::Double)
+        writer.SetDouble(aRow, value);
+      else if (storage == TFieldStorage::Extended)
+        writer.SetExtended(aRow, value);
+      else
+        writer.SetInt64(aRow, TCurrency::FromDouble(value).Scaled());
+      return true;
+    }
+    case TReadForm::Date:
+    case TReadForm::Time:
+    case TReadForm::TimeStamp: {
+      if (aMember.Token != TScanToken::String) return false;
+      const std::string_view text = aText.substr(aMember.ValueBegin + 1, aMember.ValueLength - 2);
+      TDateTime value = aColumn.Form == TReadForm::Date ? TConverterUtil::ISODateToDate(text)
+                        : aColumn.Form == TReadForm::Time
+                            ? TConverterUtil::ISOTimeToTime(text)
+                            : TConverterUtil::ISOTimeStampToDateTime(text);
+      if (!IsValidDateTime(value)) return false;
+      // A date keeps no time of day and a time no date.
+      if (aColumn.Field->DataType() == TFieldType::ftDate)
+        value = TDateTime{value.Days() * kMillisecondsPerDay};
+      if (aColumn.Field->DataType() == TFieldType::ftTime) value = TDateTime{value.TimeOfDay()};
+      writer.SetInt64(aRow, value.Milliseconds);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool SameName(std::string_view aText, const TScannedMember& aMember, std::string_view aName) {
+  if (aMember.NameLength != aName.size()) return false;
+  const std::string_view name = aText.substr(aMember.NameBegin, aMember.NameLength);
+  return name == aName || SameTextAscii(name, aName);
+}
+
+class ScannedAppender {
+ public:
+  ScannedAppender(std::string_view aText, TDataSet& aDataSet) : text_(aText), dataSet_(aDataSet) {
+    for (int i = 0; i < aDataSet.FieldCount(); ++i) {
+      TField* field = aDataSet.Fields(i);
+      AppendColumn column{field, ReadFormOf(field->DataType()), std::nullopt};
+      for (const AppendColumn& other : columns_)
+        if (SameTextAscii(other.Field->FieldName(), field->FieldName())) uniqueNames_ = false;
+      columns_.push_back(std::move(column));
+    }
+  }
+
+  void Append(std::span<const TScannedMember> aMembers) {
+    dataSet_.Append();
+    const std::int64_t row = dataSet_.RecordCount() - 1;
+    // Members in the order of the fields are found by position; a name that is not where its
+    // field is (or fields whose names are not unique) falls back to the first match.
+    bool inOrder = uniqueNames_;
+    for (std::size_t k = 0; k < columns_.size(); ++k) {
+      AppendColumn& column = columns_[k];
+      TField& field = *column.Field;
+      const std::string& name = field.FieldName();
+      const TScannedMember* member = nullptr;
+      if (inOrder && k < aMembers.size() && SameName(text_, aMembers[k], name)) {
+        member = &aMembers[k];
+      } else {
+        inOrder = false;
+        member = FindMember(text_, aMembers, name);
+      }
+      if (field.ReadOnly()) continue;
+      if (column.Form == TReadForm::None) Fail("Cannot find type for field \"" + name + "\"");
+      if (column.Form == TReadForm::DataSet) continue;  // only dfUnknown gets here: not touched
+      if (member != nullptr && Direct(column) && WriteDirect(column, text_, *member, row)) continue;
+      ScannedValue value(text_, member);
+      WriteField(field, column.Form, value);
+    }
+    dataSet_.Post();
+  }
+
+ private:
+  // Whether the column can take values straight; the writer is made on first use, once the
+  // dataset has its storage.
+  bool Direct(AppendColumn& aColumn) {
+    if (aColumn.Writer) return true;
+    if (checked_.size() < columns_.size()) checked_.assign(columns_.size(), false);
+    const auto index = static_cast<std::size_t>(&aColumn - columns_.data());
+    if (checked_[index]) return false;
+    checked_[index] = true;
+    if (!HasDirectWrites(aColumn.Form, aColumn.Field->Storage())) return false;
+    IntegerRange(aColumn.Field->DataType(), aColumn.Min, aColumn.Max);
+    aColumn.Writer.emplace(*aColumn.Field);
+    return true;
+  }
+
+  std::string_view text_;
+  TDataSet& dataSet_;
+  std::vector<AppendColumn> columns_;
+  std::vector<bool> checked_;
+  bool uniqueNames_ = true;
+};
+
 // Writes the records of a text that ScanRecords accepted, reading it a second time record by
 // record, so that no more than one record's positions are held at once.
 void ReadScannedRecords(std::string_view aText, TDataSet& aDataSet, bool aEdit) {
+  bool scannedArray;
+  if (!aEdit && !aDataSet.CheckRequired()) {
+    ScannedAppender appender(aText, aDataSet);
+    ScanRecords(aText, scannedArray,
+                [&](std::span<const TScannedMember> aMembers) { appender.Append(aMembers); });
+    return;
+  }
   int position = 0;
   const bool isArray = TJsonBase::IsJsonArray(aText);  // a single object keeps position 0
-  bool scannedArray;
   ScanRecords(aText, scannedArray, [&](std::span<const TScannedMember> aMembers) {
     if (isArray && !aDataSet.IsEmpty()) ++position;
     ReadScannedRecord(aText, aMembers, aDataSet, position, aEdit);

@@ -1,11 +1,13 @@
 #include "shared/convert/RecordScanner.h"
 
-#include "shared/json/JsonBase.h"
-
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <system_error>
 #include <vector>
+
+#include "shared/json/JsonBase.h"
 
 namespace bramble {
 namespace {
@@ -19,10 +21,37 @@ constexpr std::array<bool, 256> MakeStops() {
 }
 constexpr std::array<bool, 256> kStops = MakeStops();
 
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighs = 0x8080808080808080u;
+
+// Bytes of `x` that are zero flagged in their high bit; the lowest flag is always a true one
+// (a false flag needs a borrow from a true one below it).
+constexpr std::uint64_t ZeroBytes(std::uint64_t x) {
+  return (x - kOnes) & ~x & kHighs;
+}
+
+// Flags the bytes of eight string characters that stop a run (see kStops).
+constexpr std::uint64_t StopBytes(std::uint64_t x) {
+  return (x & kHighs) | ((x - kOnes * 0x20) & ~x & kHighs) | ZeroBytes(x ^ (kOnes * '"')) |
+         ZeroBytes(x ^ (kOnes * '\\'));
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool IsHex(char c) {
+  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Walks the text once. Without a visitor it only checks the shape, and reads numbers only where
+// their value decides the shape (a number that may overflow a double).
 class Scanner {
  public:
-  Scanner(std::string_view aText, const TScannedRecordVisitor& aVisit)
-      : s_(aText), visit_(aVisit) {}
+  Scanner(std::string_view aText, const TScannedRecordVisitor* aVisit)
+      : begin_(aText.data()), end_(aText.data() + aText.size()), p_(begin_), visit_(aVisit) {
+    if (visit_ != nullptr) members_.resize(16);
+  }
 
   bool IsArray() const { return isArray_; }
 
@@ -30,21 +59,21 @@ class Scanner {
     SkipBlanks();
     if (At('[')) {
       isArray_ = true;
-      ++pos_;
+      ++p_;
       SkipBlanks();
       if (At(']')) {
-        ++pos_;
+        ++p_;
       } else {
         for (;;) {
           SkipBlanks();
           if (!Object()) return false;
           SkipBlanks();
           if (At(',')) {
-            ++pos_;
+            ++p_;
             continue;
           }
           if (!At(']')) return false;
-          ++pos_;
+          ++p_;
           break;
         }
       }
@@ -52,68 +81,78 @@ class Scanner {
       return false;
     }
     SkipBlanks();
-    return pos_ == s_.size();
+    return p_ == end_;
   }
 
  private:
-  bool At(char c) const { return pos_ < s_.size() && s_[pos_] == c; }
+  bool At(char c) const { return p_ < end_ && *p_ == c; }
 
   void SkipBlanks() {
-    while (pos_ < s_.size() &&
-           (s_[pos_] == ' ' || s_[pos_] == '\t' || s_[pos_] == '\n' || s_[pos_] == '\r'))
-      ++pos_;
+    while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n' || *p_ == '\r')) ++p_;
   }
+
+  std::uint32_t Offset(const char* p) const { return static_cast<std::uint32_t>(p - begin_); }
 
   bool Object() {
     if (!At('{')) return false;
-    ++pos_;
-    members_.clear();
+    ++p_;
+    std::size_t count = 0;
     SkipBlanks();
     if (At('}')) {
-      ++pos_;
-      if (visit_) visit_(members_);
+      ++p_;
+      Visit(count);
       return true;
     }
     for (;;) {
       SkipBlanks();
-      TScannedMember member{};
+      // Filled in place: a copy of a member built apart stalls on its own fresh stores.
+      if (visit_ != nullptr && count == members_.size()) members_.resize(count * 2);
+      TScannedMember& member = visit_ != nullptr ? members_[count] : scratch_;
+      member.Integer = 0;
+      member.Number = 0;
       TScanToken nameToken;
-      std::size_t nameBegin = pos_;
+      const char* nameBegin = p_;
       if (!String(nameToken)) return false;
       // Names are compared as they stand, so they must need no decoding.
       if (nameToken != TScanToken::String) return false;
-      member.NameBegin = static_cast<std::uint32_t>(nameBegin + 1);
-      member.NameLength = static_cast<std::uint32_t>(pos_ - nameBegin - 2);
+      member.NameBegin = Offset(nameBegin) + 1;
+      member.NameLength = static_cast<std::uint32_t>(p_ - nameBegin - 2);
       SkipBlanks();
       if (!At(':')) return false;
-      ++pos_;
+      ++p_;
       SkipBlanks();
-      member.ValueBegin = static_cast<std::uint32_t>(pos_);
+      member.ValueBegin = Offset(p_);
       if (!Value(member)) return false;
-      member.ValueLength = static_cast<std::uint32_t>(pos_ - member.ValueBegin);
-      members_.push_back(member);
+      member.ValueLength = Offset(p_) - member.ValueBegin;
+      ++count;
       SkipBlanks();
       if (At(',')) {
-        ++pos_;
+        ++p_;
         continue;
       }
       if (!At('}')) return false;
-      ++pos_;
-      if (visit_) visit_(members_);
+      ++p_;
+      Visit(count);
       return true;
     }
   }
 
+  void Visit(std::size_t aCount) {
+    if (visit_ != nullptr && *visit_) (*visit_)(std::span(members_.data(), aCount));
+  }
+
   bool Literal(std::string_view aWord) {
-    if (s_.substr(pos_, aWord.size()) != aWord) return false;
-    pos_ += aWord.size();
+    if (static_cast<std::size_t>(end_ - p_) < aWord.size() ||
+        std::memcmp(p_, aWord.data(), aWord.size()) != 0)
+      return false;
+    p_ += aWord.size();
     return true;
   }
 
   bool Value(TScannedMember& aMember) {
     TScanToken& aToken = aMember.Token;
-    if (pos_ >= s_.size()) return false;
-    switch (s_[pos_]) {
+    if (p_ >= end_) return false;
+    switch (*p_) {
       case '"':
         return String(aToken);
       case 'n':
@@ -130,59 +169,59 @@ class Scanner {
     }
   }
 
-  static bool IsHex(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-  }
-
   // A strict JSON string; plain when it holds only printable ASCII without escapes.
   bool String(TScanToken& aToken) {
     if (!At('"')) return false;
-    ++pos_;
+    ++p_;
     bool plain = true;
-    const char* data = s_.data();
-    const std::size_t size = s_.size();
-    while (pos_ < size) {
-      // Ordinary characters are passed over in a tight loop; only the few that matter stop it.
-      while (pos_ < size && !kStops[static_cast<unsigned char>(data[pos_])]) ++pos_;
-      if (pos_ >= size) break;
-      const auto c = static_cast<unsigned char>(s_[pos_]);
+    for (;;) {
+      // Ordinary characters are passed over eight at a time; only the few that matter stop it.
+      while (end_ - p_ >= 8) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, p_, sizeof chunk);
+        if constexpr (std::endian::native == std::endian::big) chunk = __builtin_bswap64(chunk);
+        const std::uint64_t stops = StopBytes(chunk);
+        if (stops != 0) {
+          p_ += std::countr_zero(stops) / 8;
+          break;
+        }
+        p_ += 8;
+      }
+      while (p_ < end_ && !kStops[static_cast<unsigned char>(*p_)]) ++p_;
+      if (p_ >= end_) return false;
+      const auto c = static_cast<unsigned char>(*p_);
       if (c == '"') {
-        ++pos_;
+        ++p_;
         aToken = plain ? TScanToken::String : TScanToken::Complex;
         return true;
       }
       if (c < 0x20) return false;
       if (c == '\\') {
         plain = false;
-        if (pos_ + 1 >= s_.size()) return false;
-        const char e = s_[pos_ + 1];
+        if (end_ - p_ < 2) return false;
+        const char e = p_[1];
         if (e == 'u') {
-          if (pos_ + 6 > s_.size()) return false;
-          for (std::size_t k = 2; k < 6; ++k)
-            if (!IsHex(s_[pos_ + k])) return false;
-          pos_ += 6;
+          if (end_ - p_ < 6) return false;
+          for (int k = 2; k < 6; ++k)
+            if (!IsHex(p_[k])) return false;
+          p_ += 6;
           continue;
         }
         if (e != '"' && e != '\\' && e != '/' && e != 'b' && e != 'f' && e != 'n' && e != 'r' &&
             e != 't')
           return false;
-        pos_ += 2;
+        p_ += 2;
         continue;
       }
-      if (c >= 0x80) {
-        plain = false;
-        if (!Utf8Sequence()) return false;
-        continue;
-      }
-      ++pos_;
+      plain = false;
+      if (!Utf8Sequence()) return false;
     }
-    return false;
   }
 
   // One well-formed UTF-8 sequence (surrogate halves included, as a WTF-8 text may carry).
   bool Utf8Sequence() {
-    const auto b0 = static_cast<unsigned char>(s_[pos_]);
-    std::size_t length;
+    const auto b0 = static_cast<unsigned char>(*p_);
+    std::ptrdiff_t length;
     std::uint32_t cp, min;
     if (b0 >= 0xC2 && b0 <= 0xDF) {
       length = 2, cp = b0 & 0x1Fu, min = 0x80;
@@ -193,44 +232,78 @@ class Scanner {
     } else {
       return false;
     }
-    if (s_.size() - pos_ < length) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto b = static_cast<unsigned char>(s_[pos_ + k]);
+    if (end_ - p_ < length) return false;
+    for (std::ptrdiff_t k = 1; k < length; ++k) {
+      const auto b = static_cast<unsigned char>(p_[k]);
       if ((b & 0xC0) != 0x80) return false;
       cp = (cp << 6) | (b & 0x3Fu);
     }
     if (cp < min || cp > 0x10FFFF) return false;
-    pos_ += length;
+    p_ += length;
     return true;
   }
 
-  static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+  // Digits from p_ on, added to `aValue` while it stays below 10^18 (`aCount` counts them all).
+  void Digits(std::uint64_t& aValue, int& aCount) {
+    for (; p_ < end_ && IsDigit(*p_); ++p_, ++aCount)
+      if (aCount < 18) aValue = aValue * 10 + static_cast<unsigned>(*p_ - '0');
+  }
 
   // -?(0|[1-9]digits)(.digits)?([eE][+-]?digits)?, finite.
   bool Number(TScannedMember& aMember) {
-    const std::size_t begin = pos_;
-    if (At('-')) ++pos_;
-    if (pos_ >= s_.size() || !IsDigit(s_[pos_])) return false;
-    if (s_[pos_] == '0') {
-      ++pos_;
+    const char* begin = p_;
+    const bool negative = At('-');
+    if (negative) ++p_;
+    if (p_ >= end_ || !IsDigit(*p_)) return false;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    if (*p_ == '0') {
+      ++p_, ++digits;
     } else {
-      while (pos_ < s_.size() && IsDigit(s_[pos_])) ++pos_;
+      Digits(mantissa, digits);
     }
+    const int integerDigits = digits;
     bool integer = true;
     if (At('.')) {
       integer = false;
-      ++pos_;
-      if (pos_ >= s_.size() || !IsDigit(s_[pos_])) return false;
-      while (pos_ < s_.size() && IsDigit(s_[pos_])) ++pos_;
+      ++p_;
+      if (p_ >= end_ || !IsDigit(*p_)) return false;
+      Digits(mantissa, digits);
     }
+    bool exponent = false;
     if (At('e') || At('E')) {
       integer = false;
-      ++pos_;
-      if (At('+') || At('-')) ++pos_;
-      if (pos_ >= s_.size() || !IsDigit(s_[pos_])) return false;
-      while (pos_ < s_.size() && IsDigit(s_[pos_])) ++pos_;
+      exponent = true;
+      ++p_;
+      if (At('+') || At('-')) ++p_;
+      if (p_ >= end_ || !IsDigit(*p_)) return false;
+      std::uint64_t ignored = 0;
+      int count = 0;
+      Digits(ignored, count);
     }
-    const std::string_view text = s_.substr(begin, pos_ - begin);
+    const std::string_view text(begin, static_cast<std::size_t>(p_ - begin));
+    if (visit_ == nullptr) {
+      // Without an exponent and with fewer than 300 whole digits a number is finite: only the
+      // others need reading to know whether they are numbers at all.
+      double value;
+      return (!exponent && integerDigits < 300) || TJsonBase::TryReadNumber(text, value);
+    }
+    if (integer && digits <= 18) {
+      aMember.Integer =
+          negative ? -static_cast<std::int64_t>(mantissa) : static_cast<std::int64_t>(mantissa);
+      aMember.Token = TScanToken::Integer;
+      return true;
+    }
+    if (!exponent && digits <= 15) {
+      // At most 15 digits are exact in a double, and so is 10^k for k up to 22: one division
+      // rounds correctly, as reading the text does.
+      static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+      const double value = static_cast<double>(mantissa) / kPow10[digits - integerDigits];
+      aMember.Number = negative ? -value : value;
+      aMember.Token = TScanToken::Number;
+      return true;
+    }
     if (integer) {
       const auto result = std::from_chars(text.data(), text.data() + text.size(), aMember.Integer);
       if (result.ec == std::errc() && result.ptr == text.data() + text.size()) {
@@ -244,11 +317,13 @@ class Scanner {
     return true;
   }
 
-  std::string_view s_;
-  const TScannedRecordVisitor& visit_;
-  std::vector<TScannedMember> members_;  // the record being read
+  const char* const begin_;
+  const char* const end_;
+  const char* p_;
+  const TScannedRecordVisitor* visit_;
+  std::vector<TScannedMember> members_;  // the record being read (visiting only)
+  TScannedMember scratch_{};             // the member being checked (not visiting)
   bool isArray_ = false;
-  std::size_t pos_ = 0;
 };
 
 }  // namespace
@@ -256,7 +331,7 @@ class Scanner {
 bool ScanRecords(std::string_view aText, bool& aIsArray, const TScannedRecordVisitor& aVisit) {
   aIsArray = false;
   if (aText.size() > kMaxScannedText) return false;
-  Scanner scanner(aText, aVisit);
+  Scanner scanner(aText, aVisit ? &aVisit : nullptr);
   const bool plain = scanner.Run();
   aIsArray = scanner.IsArray();
   return plain;

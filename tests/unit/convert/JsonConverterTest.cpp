@@ -351,6 +351,14 @@ TEST(JsonConverter, PlainTextsAndTreesWriteAlike) {
       {R"([{"i":"x"},{"t":"2024-13-01T00:00:00"}])", true},
       {R"([{"t":""}])", true},
       {R"([{"c":1e300}])", true},
+      // Numbers read without the general reader, and those that still need it.
+      {R"([{"i":2147483648,"l":-0,"f":-0.0,"c":123.4567,"a":2147483647},{"a":2147483648}])", true},
+      {R"([{"f":1234567890.1234567,"c":-0.00005},{"f":0.000001},{"f":999999999999999.9}])", true},
+      {R"([{"l":123456789012345678,"f":100000000000000000000.5}])", true},
+      // Members out of the fields' order, missing, and dates at the ends of the range.
+      {R"([{"t":"2024-02-29T23:59:59.999Z","f":0.1,"i":1},{"i":2},{"t":"0001-01-01T00:00:00.000Z"}])",
+       true},
+      {R"([{"t":"9999-12-31T23:59:59.999Z"},{"t":"2024-02-30T00:00:00.000Z"}])", true},
       {R"([{"s":{"nested":1}}])", false},
       {R"([{"i":0x1F,"s":'q'}])", false},
       {R"([{"i":007, "b":True},])", false},
