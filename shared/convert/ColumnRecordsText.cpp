@@ -114,7 +114,7 @@ void PutString(TTextBuffer& aBuffer, std::string_view aText) {
   if (plain && aText.size() <= TTextBuffer::kCapacity - 2) {
     char* p = aBuffer.Room(aText.size() + 2);
     *p++ = '"';
-    std::memcpy(p, aText.data(), aText.size());
+    if (!aText.empty()) std::memcpy(p, aText.data(), aText.size());  // an empty text has no data
     p += aText.size();
     *p++ = '"';
     aBuffer.Advance(p);

@@ -32,6 +32,7 @@ class TTextBuffer {
   void Advance(char* aEnd) { next_ = aEnd; }
 
   void Put(std::string_view aText) {
+    if (aText.empty()) return;
     if (aText.size() > kCapacity / 2) {
       Flush();
       out_.append(aText);
