@@ -57,4 +57,10 @@ class TColumnWriter {
   int index_ = -1;
 };
 
+// Room for `aRows` more records in `aDataSet` (an optimisation for bulk appends; nothing
+// happens when the dataset has no records storage yet).
+inline void ReserveRecords(TDataSet& aDataSet, std::int64_t aRows) {
+  if (data_detail::RowStore* store = data_detail::Access::Store(aDataSet)) store->Reserve(aRows);
+}
+
 }  // namespace bramble

@@ -1,5 +1,6 @@
 #include "shared/convert/JsonConverter.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -434,17 +435,29 @@ class ScannedAppender {
   }
 
   void Append(std::span<const TScannedMember> aMembers) {
+    if (first_ && !aMembers.empty()) {
+      // The first record's length stands for the rest: room for them all at once instead of
+      // growing every column step by step. (Room that is never used is never touched.)
+      first_ = false;
+      const std::size_t length =
+          aMembers.back().ValueBegin + aMembers.back().ValueLength - aMembers.front().NameBegin + 4;
+      const std::size_t leastLength = aMembers.size() * 6 + 2;
+      ReserveRecords(dataSet_,
+                     static_cast<std::int64_t>(text_.size() / std::max(length, leastLength)));
+    }
     dataSet_.Append();
     const std::int64_t row = dataSet_.RecordCount() - 1;
     // Members in the order of the fields are found by position; a name that is not where its
     // field is (or fields whose names are not unique) falls back to the first match.
+    // A name equal to the one before, in a record before that was all in order, is in order.
     bool inOrder = uniqueNames_;
     for (std::size_t k = 0; k < columns_.size(); ++k) {
       AppendColumn& column = columns_[k];
       TField& field = *column.Field;
       const std::string& name = field.FieldName();
       const TScannedMember* member = nullptr;
-      if (inOrder && k < aMembers.size() && SameName(text_, aMembers[k], name)) {
+      if (inOrder && k < aMembers.size() &&
+          ((lastInOrder_ && aMembers[k].NameAsBefore) || SameName(text_, aMembers[k], name))) {
         member = &aMembers[k];
       } else {
         inOrder = false;
@@ -457,6 +470,7 @@ class ScannedAppender {
       ScannedValue value(text_, member);
       WriteField(field, column.Form, value);
     }
+    lastInOrder_ = inOrder;
     dataSet_.Post();
   }
 
@@ -480,6 +494,8 @@ class ScannedAppender {
   std::vector<AppendColumn> columns_;
   std::vector<bool> checked_;
   bool uniqueNames_ = true;
+  bool lastInOrder_ = false;  // every field of the record before was found at its place
+  bool first_ = true;
 };
 
 // Writes the records of a text that ScanRecords accepted, reading it a second time record by

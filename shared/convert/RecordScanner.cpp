@@ -110,16 +110,7 @@ class Scanner {
       TScannedMember& member = visit_ != nullptr ? members_[count] : scratch_;
       member.Integer = 0;
       member.Number = 0;
-      TScanToken nameToken;
-      const char* nameBegin = p_;
-      if (!String(nameToken)) return false;
-      // Names are compared as they stand, so they must need no decoding.
-      if (nameToken != TScanToken::String) return false;
-      member.NameBegin = Offset(nameBegin) + 1;
-      member.NameLength = static_cast<std::uint32_t>(p_ - nameBegin - 2);
-      SkipBlanks();
-      if (!At(':')) return false;
-      ++p_;
+      if (!Name(count, member)) return false;
       SkipBlanks();
       member.ValueBegin = Offset(p_);
       if (!Value(member)) return false;
@@ -135,6 +126,56 @@ class Scanner {
       Visit(count);
       return true;
     }
+  }
+
+  // A member's name and the colon after it. Records mostly repeat the names of the record
+  // before in the same order: bytes equal to that member's `"name":` (checked then) need no
+  // reading of their own.
+  bool Name(std::size_t aIndex, TScannedMember& aMember) {
+    const char* nameBegin = p_;
+    if (aIndex < names_.size()) {
+      const NameToken& before = names_[aIndex];
+      if (before.Length != 0 && static_cast<std::size_t>(end_ - p_) >= before.Length &&
+          SameBytes(begin_ + before.Begin, p_, before.Length)) {
+        aMember.NameBegin = Offset(p_) + 1;
+        aMember.NameLength = before.Length - 3;
+        aMember.NameAsBefore = true;
+        p_ += before.Length;
+        return true;
+      }
+    }
+    aMember.NameAsBefore = false;
+    TScanToken nameToken;
+    if (!String(nameToken)) return false;
+    // Names are compared as they stand, so they must need no decoding.
+    if (nameToken != TScanToken::String) return false;
+    aMember.NameBegin = Offset(nameBegin) + 1;
+    aMember.NameLength = static_cast<std::uint32_t>(p_ - nameBegin - 2);
+    const bool tight = At(':');
+    SkipBlanks();
+    if (!At(':')) return false;
+    ++p_;
+    if (aIndex >= names_.size()) names_.resize(aIndex + 1);
+    names_[aIndex] =
+        tight ? NameToken{Offset(nameBegin), Offset(p_) - Offset(nameBegin)} : NameToken{};
+    return true;
+  }
+
+  // Equal bytes, with a few overlapping word loads for short runs.
+  static bool SameBytes(const char* a, const char* b, std::size_t n) {
+    const auto load8 = [](const char* p) {
+      std::uint64_t v;
+      std::memcpy(&v, p, sizeof v);
+      return v;
+    };
+    const auto load4 = [](const char* p) {
+      std::uint32_t v;
+      std::memcpy(&v, p, sizeof v);
+      return v;
+    };
+    if (n >= 8 && n <= 16) return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
+    if (n >= 4 && n < 8) return load4(a) == load4(b) && load4(a + n - 4) == load4(b + n - 4);
+    return std::memcmp(a, b, n) == 0;
   }
 
   void Visit(std::size_t aCount) {
@@ -323,6 +364,11 @@ class Scanner {
   const TScannedRecordVisitor* visit_;
   std::vector<TScannedMember> members_;  // the record being read (visiting only)
   TScannedMember scratch_{};             // the member being checked (not visiting)
+  struct NameToken {
+    std::uint32_t Begin = 0;   // where `"name":` starts in the text
+    std::uint32_t Length = 0;  // 0: none to compare with
+  };
+  std::vector<NameToken> names_;  // by place in the record, from the record before
   bool isArray_ = false;
 };
 
