@@ -27,27 +27,40 @@ class TColumnReader {
         dataSet != nullptr ? data_detail::Access::Store(*dataSet) : nullptr;
     if (store == nullptr || aField.Index() < 0 || aField.Index() >= store->ColumnCount())
       throw Exception("Field '" + aField.FieldName() + "' has no records to read");
-    column_ = &store->Col(aField.Index());
+    // The arrays do not move while the reader is valid: their starts are taken once, so a
+    // value costs one load instead of a chain of them.
+    const data_detail::Column& column = store->Col(aField.Index());
+    null_ = column.Null.data();
+    i32_ = column.I32.data();
+    i64_ = column.I64.data();
+    bool_ = column.Bool.data();
+    f64_ = column.F64.data();
+    f80_ = column.F80.data();
+    refs_ = column.Refs.data();
+    bytes_ = &column.Bytes;
     rows_ = store->Rows();
   }
 
   std::int64_t Rows() const { return rows_; }
-  bool IsNull(std::int64_t aRow) const { return column_->Null[At(aRow)] != 0; }
-  std::int32_t Int32(std::int64_t aRow) const { return column_->I32[At(aRow)]; }
-  std::int64_t Int64(std::int64_t aRow) const { return column_->I64[At(aRow)]; }
-  bool Boolean(std::int64_t aRow) const { return column_->Bool[At(aRow)] != 0; }
-  double Double(std::int64_t aRow) const { return column_->F64[At(aRow)]; }
-  long double Extended(std::int64_t aRow) const { return column_->F80[At(aRow)]; }
-  std::string_view Text(std::int64_t aRow) const {
-    return column_->Bytes.Get(column_->Refs[At(aRow)]);
-  }
+  bool IsNull(std::int64_t aRow) const { return null_[aRow] != 0; }
+  std::int32_t Int32(std::int64_t aRow) const { return i32_[aRow]; }
+  std::int64_t Int64(std::int64_t aRow) const { return i64_[aRow]; }
+  bool Boolean(std::int64_t aRow) const { return bool_[aRow] != 0; }
+  double Double(std::int64_t aRow) const { return f64_[aRow]; }
+  long double Extended(std::int64_t aRow) const { return f80_[aRow]; }
+  std::string_view Text(std::int64_t aRow) const { return bytes_->Get(refs_[aRow]); }
   // A Decimal cell's exact text read as the nearest double (as TField::AsFloat does).
   double DecimalAsDouble(std::int64_t aRow) const { return data_detail::ParseDouble(Text(aRow)); }
 
  private:
-  static std::size_t At(std::int64_t aRow) { return static_cast<std::size_t>(aRow); }
-
-  const data_detail::Column* column_ = nullptr;
+  const std::uint8_t* null_ = nullptr;
+  const std::int32_t* i32_ = nullptr;
+  const std::int64_t* i64_ = nullptr;
+  const std::uint8_t* bool_ = nullptr;
+  const double* f64_ = nullptr;
+  const long double* f80_ = nullptr;
+  const data_detail::TextRef* refs_ = nullptr;
+  const data_detail::Arena* bytes_ = nullptr;
   std::int64_t rows_ = 0;
 };
 

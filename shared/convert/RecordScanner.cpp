@@ -88,7 +88,9 @@ class Scanner {
   bool At(char c) const { return p_ < end_ && *p_ == c; }
 
   void SkipBlanks() {
-    while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n' || *p_ == '\r')) ++p_;
+    while (p_ < end_ && static_cast<unsigned char>(*p_) <= ' ' &&
+           (*p_ == ' ' || *p_ == '\t' || *p_ == '\n' || *p_ == '\r'))
+      ++p_;
   }
 
   std::uint32_t Offset(const char* p) const { return static_cast<std::uint32_t>(p - begin_); }
@@ -290,8 +292,57 @@ class Scanner {
       if (aCount < 18) aValue = aValue * 10 + static_cast<unsigned>(*p_ - '0');
   }
 
+  // Past a run of digits, eight at a time.
+  void SkipDigits() {
+    while (end_ - p_ >= 8) {
+      std::uint64_t chunk;
+      std::memcpy(&chunk, p_, sizeof chunk);
+      if constexpr (std::endian::native == std::endian::big) chunk = __builtin_bswap64(chunk);
+      // Digits become 0..9; adding 0x76 sets the high bit of every other byte.
+      const std::uint64_t t = chunk ^ (kOnes * '0');
+      const std::uint64_t others = ((t + kOnes * 0x76) | t) & kHighs;
+      if (others != 0) {
+        p_ += std::countr_zero(others) / 8;
+        return;
+      }
+      p_ += 8;
+    }
+    while (p_ < end_ && IsDigit(*p_)) ++p_;
+  }
+
+  // A number's shape only: -?(0|[1-9]digits)(.digits)?([eE][+-]?digits)?, finite.
+  bool CheckNumber() {
+    const char* begin = p_;
+    if (At('-')) ++p_;
+    if (p_ >= end_ || !IsDigit(*p_)) return false;
+    if (*p_ == '0')
+      ++p_;
+    else
+      SkipDigits();
+    const std::ptrdiff_t integerDigits = p_ - begin;
+    if (At('.')) {
+      ++p_;
+      if (p_ >= end_ || !IsDigit(*p_)) return false;
+      SkipDigits();
+    }
+    if (!At('e') && !At('E')) {
+      // Without an exponent and with fewer than 300 whole digits a number is finite.
+      if (integerDigits < 300) return true;
+    } else {
+      ++p_;
+      if (At('+') || At('-')) ++p_;
+      if (p_ >= end_ || !IsDigit(*p_)) return false;
+      SkipDigits();
+    }
+    // The others are read to know whether they are numbers at all (a double overflow is not).
+    double value;
+    return TJsonBase::TryReadNumber(std::string_view(begin, static_cast<std::size_t>(p_ - begin)),
+                                    value);
+  }
+
   // -?(0|[1-9]digits)(.digits)?([eE][+-]?digits)?, finite.
   bool Number(TScannedMember& aMember) {
+    if (visit_ == nullptr) return CheckNumber();
     const char* begin = p_;
     const bool negative = At('-');
     if (negative) ++p_;
@@ -323,12 +374,6 @@ class Scanner {
       Digits(ignored, count);
     }
     const std::string_view text(begin, static_cast<std::size_t>(p_ - begin));
-    if (visit_ == nullptr) {
-      // Without an exponent and with fewer than 300 whole digits a number is finite: only the
-      // others need reading to know whether they are numbers at all.
-      double value;
-      return (!exponent && integerDigits < 300) || TJsonBase::TryReadNumber(text, value);
-    }
     if (integer && digits <= 18) {
       aMember.Integer =
           negative ? -static_cast<std::int64_t>(mantissa) : static_cast<std::int64_t>(mantissa);
