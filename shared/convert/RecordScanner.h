@@ -29,8 +29,8 @@ struct TScannedMember {
   std::uint32_t ValueBegin;   // first character of the value; for strings the opening quote
   std::uint32_t ValueLength;  // for strings the quotes included
   TScanToken Token;
-  // The name is the same, byte for byte, as that of the member at the same place in the record
-  // before (always false in the first record).
+  // The name is the same, byte for byte, as that of the member at the same place in the latest
+  // record before that had a member there (always false in the first record).
   bool NameAsBefore;
   std::int64_t Integer;  // the value of an Integer token
   double Number;         // the value of a Number token
