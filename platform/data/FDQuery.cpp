@@ -68,27 +68,24 @@ class DataSetSink : public drivers::ResultSink {
   }
   void DateTime(size_t i, const drivers::DateTimeValue& v) override {
     if (ignoring_) return;
-    TDateTime value;
-    bool ok = true;
-    if (v.year == 0 && v.month == 0 && v.day == 0) {
-      ok = TryEncodeTime(v.hour, v.minute, v.second, v.millisecond, value);
-    } else {
+    if (static_cast<unsigned>(v.hour) > 23 || static_cast<unsigned>(v.minute) > 59 ||
+        static_cast<unsigned>(v.second) > 59 || static_cast<unsigned>(v.millisecond) > 999)
+        [[unlikely]]
+      OutOfRange(i);
+    std::int64_t value =
+        ((v.hour * std::int64_t{60} + v.minute) * 60 + v.second) * 1000 + v.millisecond;
+    if (v.year != 0 || v.month != 0 || v.day != 0) {
       // Dates of neighbouring rows are often the same day: it is encoded once.
       DayCache unused;
       DayCache& day = i < days_.size() ? days_[i] : unused;
       if (v.year != day.year || v.month != day.month || v.day != day.day) {
         TDateTime date;
-        ok = TryEncodeDate(v.year, v.month, v.day, date);
-        day = ok ? DayCache{v.year, v.month, v.day, date.Milliseconds} : DayCache{};
+        if (!TryEncodeDate(v.year, v.month, v.day, date)) OutOfRange(i);
+        day = DayCache{v.year, v.month, v.day, date.Milliseconds};
       }
-      TDateTime time;
-      ok = ok && TryEncodeTime(v.hour, v.minute, v.second, v.millisecond, time);
-      value.Milliseconds = day.milliseconds + time.Milliseconds;
+      value += day.milliseconds;
     }
-    if (!ok)
-      throw Exception("column " + dataSet_.Fields(Column(i))->FieldName() +
-                      ": date or time out of range");
-    rows_->SetDateTime(Column(i), value);
+    rows_->SetDateTime(Column(i), TDateTime{value});
   }
   void Text(size_t i, std::string_view text) override {
     if (!ignoring_) rows_->SetText(Column(i), text);
@@ -106,6 +103,11 @@ class DataSetSink : public drivers::ResultSink {
 
  private:
   static int Column(size_t i) { return static_cast<int>(i); }
+
+  [[noreturn, gnu::cold]] void OutOfRange(size_t i) const {
+    throw Exception("column " + dataSet_.Fields(Column(i))->FieldName() +
+                    ": date or time out of range");
+  }
 
   // The date a date-time column had last, encoded.
   struct DayCache {

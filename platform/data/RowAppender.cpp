@@ -165,7 +165,7 @@ void TRowAppender::SetDecimal(int aColumn, std::string_view aText) {
   }
 }
 
-void TRowAppender::SetDateTime(int aColumn, TDateTime aValue) {
+void TRowAppender::SetDateTimeOther(int aColumn, TDateTime aValue) {
   BRAMBLE_APPEND_CELL;
   if (c.Storage != TFieldStorage::DateTime) Mismatch(aColumn);
   if (aValue.Milliseconds < kMinDateTimeMs || aValue.Milliseconds > kMaxDateTimeMs)

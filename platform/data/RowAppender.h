@@ -79,7 +79,18 @@ class TRowAppender {
   // Decimal text: Decimal storage keeps it exactly (canonical form checked), Currency storage
   // converts it exactly, Double/Extended parse it.
   void SetDecimal(int aColumn, std::string_view aText);
-  void SetDateTime(int aColumn, TDateTime aValue);      // DateTime (range checked)
+  void SetDateTime(int aColumn, TDateTime aValue) {  // DateTime (range checked)
+    data_detail::Column& c = Cell(aColumn);
+    const std::int64_t ms = aValue.Milliseconds;
+    if (c.Storage == TFieldStorage::DateTime && ms >= kMinDateTimeMs && ms <= kMaxDateTimeMs &&
+        (c.Type == TFieldType::ftDateTime ||
+         (c.Type == TFieldType::ftDate && ms % kMillisecondsPerDay == 0))) {
+      c.I64[Row()] = ms;
+      c.Null[Row()] = 0;
+      return;
+    }
+    SetDateTimeOther(aColumn, aValue);
+  }
   void SetText(int aColumn, std::string_view aValue) {  // Text and Bytes
     data_detail::Column& c = Cell(aColumn);
     if (c.Storage != TFieldStorage::Text && c.Storage != TFieldStorage::Bytes)
@@ -103,6 +114,7 @@ class TRowAppender {
   void SetInt64Other(int aColumn, std::int64_t aValue);
   void SetDoubleOther(int aColumn, double aValue);
   void SetTextOther(int aColumn, std::string_view aValue);
+  void SetDateTimeOther(int aColumn, TDateTime aValue);
 
   TDataSet& dataSet_;
   std::int64_t row_ = -1;

@@ -191,10 +191,26 @@ void ForEachArray(Column& aColumn, F&& aDo) {
 // Free slots added at a time: doubling from a few (small stores stay small) up to a block
 // that is cheap to fill and holds little unused memory next to a large store.
 constexpr std::size_t kMinNewSlots = 4;
-constexpr std::size_t kMaxNewSlots = 4096;
+constexpr std::size_t kMaxNewSlots = 1024;
 // Growth pass of an array by its element size: larger elements first.
 constexpr std::size_t SizePass(std::size_t aBytes) {
   return aBytes > 8 ? 0 : aBytes == 8 ? 1 : aBytes >= 4 ? 2 : 3;
+}
+
+// Makes `aArray` `aCount` elements long, the new ones `aValue`. The elements are moved and
+// filled in bulk (memcpy and fill) rather than one by one as the vector would.
+template <typename T>
+void GrowArray(ColumnVector<T>& aArray, std::size_t aCount, T aValue) {
+  const std::size_t old = aArray.size();
+  if (aCount > aArray.capacity()) {
+    ColumnVector<T> grown;
+    grown.reserve(std::max(aCount, aArray.capacity() * 2));
+    grown.resize(old);  // not initialised: overwritten next
+    if (old > 0) std::memcpy(grown.data(), aArray.data(), old * sizeof(T));
+    aArray.swap(grown);
+  }
+  aArray.resize(aCount);  // not initialised: filled next
+  std::fill(aArray.data() + old, aArray.data() + aCount, aValue);
 }
 
 // Ids a store takes from the process-wide counter at a time.
@@ -220,13 +236,13 @@ void RowStore::AddSlots() {
       ForEachArray(c, [n, pass](auto& aArray, auto&& aNull) {
         using T = std::remove_cvref_t<decltype(aNull)>;
         if (SizePass(sizeof(T)) != pass) return;
-        if constexpr (std::is_copy_constructible_v<T>)
-          aArray.resize(n, aNull);
+        if constexpr (std::is_trivially_copyable_v<T>)
+          GrowArray(aArray, n, aNull);
         else
           aArray.resize(n);
       });
     }
-    if (pass == SizePass(sizeof(std::uint64_t))) ids_.resize(n);
+    if (pass == SizePass(sizeof(std::uint64_t))) GrowArray(ids_, n, std::uint64_t{0});
   }
   slots_ = n;
 }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/data/Field.h"
@@ -41,6 +43,7 @@ bool KeepFreedBlock(void* aBlock, std::size_t aBytes) noexcept;
 
 template <typename T>
 struct ColumnAllocator {
+  static_assert(std::is_trivially_copyable_v<T>);
   using value_type = T;
   ColumnAllocator() = default;
   template <typename U>
@@ -55,6 +58,14 @@ struct ColumnAllocator {
     if (aCount * sizeof(T) >= kReusedBlockBytes && KeepFreedBlock(aBlock, aCount * sizeof(T)))
       return;
     std::allocator<T>().deallocate(aBlock, aCount);
+  }
+  // Elements made without a value are left uninitialised (resize(n) does not zero them): the
+  // store writes new elements itself, in bulk. Elements made from a value are copies as usual.
+  template <typename U>
+  void construct(U*) noexcept {}
+  template <typename U, typename... Args>
+  void construct(U* aWhere, Args&&... aArgs) {
+    ::new (static_cast<void*>(aWhere)) U(std::forward<Args>(aArgs)...);
   }
   friend bool operator==(const ColumnAllocator&, const ColumnAllocator&) { return true; }
 };
