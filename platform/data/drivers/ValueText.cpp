@@ -70,7 +70,7 @@ bool ZoneOrEnd(std::string_view text, size_t pos) {
 }
 
 // The two digits at `p` as a number, -1 when either is not a digit.
-int TwoDigits(const char* p) {
+[[gnu::always_inline]] inline int TwoDigits(const char* p) {
   const unsigned a = static_cast<unsigned char>(p[0]) - unsigned{'0'};
   const unsigned b = static_cast<unsigned char>(p[1]) - unsigned{'0'};
   return a <= 9 && b <= 9 ? static_cast<int>(a * 10 + b) : -1;
@@ -79,7 +79,7 @@ int TwoDigits(const char* p) {
 // The fixed-width forms servers print most, "YYYY-MM-DD" at `p` and "HH:MM:SS" at `p`, read
 // in one step with the checks of ReadDate and ReadTime. False leaves the general parser to
 // decide (and to report).
-bool FixedWidthDate(const char* p, DateTimeValue& v) {
+[[gnu::always_inline]] inline bool FixedWidthDate(const char* p, DateTimeValue& v) {
   const int century = TwoDigits(p), year = TwoDigits(p + 2);
   const int month = TwoDigits(p + 5), day = TwoDigits(p + 8);
   if (century < 0 || year < 0 || p[4] != '-' || p[7] != '-' || month < 1 || month > 12 || day < 1 ||
@@ -91,7 +91,7 @@ bool FixedWidthDate(const char* p, DateTimeValue& v) {
   return true;
 }
 
-bool FixedWidthTime(const char* p, DateTimeValue& v) {
+[[gnu::always_inline]] inline bool FixedWidthTime(const char* p, DateTimeValue& v) {
   const int hour = TwoDigits(p), minute = TwoDigits(p + 3), second = TwoDigits(p + 6);
   if (hour < 0 || minute < 0 || second < 0 || p[2] != ':' || p[5] != ':' || hour > 23 ||
       minute > 59 || second > 60)
