@@ -96,7 +96,7 @@ class Arena {
     // Inline for the usual case: a short value that fits the chunk being filled.
     if (!aBytes.empty() && aBytes.size() <= currentSize_ - currentUsed_ &&
         aBytes.size() <= kLargeValueBytes && current_ != UINT32_MAX) {
-      std::memcpy(chunks_[current_].get() + currentUsed_, aBytes.data(), aBytes.size());
+      CopyShort(chunks_[current_].get() + currentUsed_, aBytes);
       const TextRef ref{current_, static_cast<std::uint32_t>(currentUsed_),
                         static_cast<std::uint32_t>(aBytes.size())};
       currentUsed_ += aBytes.size();
@@ -120,6 +120,32 @@ class Arena {
 
  private:
   TextRef PutSlow(std::string_view aBytes);
+  // Copies without a library call for the short values most cells hold.
+  static void CopyShort(char* aTo, std::string_view aBytes) {
+    const std::size_t n = aBytes.size();
+    const char* from = aBytes.data();
+    if (n > 16 && n <= 32) {  // two overlapping 16-byte blocks
+      char head[16], tail[16];
+      std::memcpy(head, from, 16);
+      std::memcpy(tail, from + n - 16, 16);
+      std::memcpy(aTo, head, 16);
+      std::memcpy(aTo + n - 16, tail, 16);
+    } else if (n >= 8 && n <= 16) {  // two overlapping words
+      std::uint64_t head, tail;
+      std::memcpy(&head, from, 8);
+      std::memcpy(&tail, from + n - 8, 8);
+      std::memcpy(aTo, &head, 8);
+      std::memcpy(aTo + n - 8, &tail, 8);
+    } else if (n >= 4 && n < 8) {
+      std::uint32_t head, tail;
+      std::memcpy(&head, from, 4);
+      std::memcpy(&tail, from + n - 4, 4);
+      std::memcpy(aTo, &head, 4);
+      std::memcpy(aTo + n - 4, &tail, 4);
+    } else {
+      std::memcpy(aTo, from, n);
+    }
+  }
 
   std::vector<ChunkPtr> chunks_;
   std::uint32_t current_ = UINT32_MAX;  // chunk being filled

@@ -277,8 +277,8 @@ class SQLiteConnection : public Connection {
         if (storage == SQLITE_FLOAT) {
           // SQLite keeps declared decimals as binary reals: print them at the column's scale
           int scale = column.type == ftCurrency ? 4 : column.size;
-          FixedDecimal(api_->sqlite3_column_double(stmt, i), scale, decimal_);
-          return sink.Decimal(i, decimal_);
+          return sink.Decimal(i,
+                              FixedDecimal(api_->sqlite3_column_double(stmt, i), scale, decimal_));
         }
         try {
           return sink.Decimal(i, CanonicalDecimal(text()));
@@ -333,7 +333,7 @@ class SQLiteConnection : public Connection {
   std::shared_ptr<const SQLiteApi> api_;
   sqlite3* db_ = nullptr;
   std::vector<ColumnInfo> columns_;
-  std::string decimal_;  // text of the decimal being handed over
+  DecimalText decimal_;  // text of the decimal being handed over
 };
 
 }  // namespace

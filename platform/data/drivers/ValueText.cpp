@@ -127,7 +127,7 @@ double RoundToWhole(double value) {
 // decimal of that scale reads back as exactly `value`: that decimal is then the only one
 // of the scale that does, so it is also what the shortest text padded to the scale gives.
 // Returns false (nothing written) when the slow path must decide.
-bool FastFixedDecimal(double value, int scale, std::string& out) {
+bool FastFixedDecimal(double value, int scale, DecimalText& out, std::string_view& text) {
   if (scale < 0 || scale > kFastScaleMax || value == 0) return false;
   const double scaled = value * kPowersOf10[scale];
   if (!(std::fabs(scaled) < kFastScaledLimit)) return false;  // also NaN and infinities
@@ -135,9 +135,10 @@ bool FastFixedDecimal(double value, int scale, std::string& out) {
   if (whole / kPowersOf10[scale] != value) return false;
   const bool negative = whole < 0;
   auto magnitude = static_cast<std::uint64_t>(negative ? -whole : whole);
-  // Digits right-aligned in a buffer, the point and leading zeros put in front of them
-  char buffer[48];
-  char* const last = buffer + sizeof buffer;
+  // Digits right-aligned in the buffer, the point and leading zeros put in front of them
+  // (at most 16 digits, a point, a leading zero and a sign)
+  static_assert(sizeof out.digits >= 20);
+  char* const last = out.digits + sizeof out.digits;
   char* p = last;
   const auto places = static_cast<size_t>(scale);
   for (size_t written = 0; magnitude != 0 || written <= places; ++written) {
@@ -146,7 +147,7 @@ bool FastFixedDecimal(double value, int scale, std::string& out) {
     magnitude /= 10;
   }
   if (negative) *--p = '-';
-  out.assign(p, static_cast<size_t>(last - p));
+  text = std::string_view(p, static_cast<size_t>(last - p));
   return true;
 }
 
@@ -220,15 +221,15 @@ std::string ScaledToDecimal(std::int64_t unscaled, int scale) {
 }
 
 std::string FixedDecimal(double value, int scale) {
-  std::string out;
-  FixedDecimal(value, scale, out);
-  return out;
+  DecimalText out;
+  return std::string(FixedDecimal(value, scale, out));
 }
 
-void FixedDecimal(double value, int scale, std::string& out) {
+std::string_view FixedDecimal(double value, int scale, DecimalText& decimal) {
   if (!std::isfinite(value))
     throw Exception("cannot store " + std::to_string(value) + " as a decimal");
-  if (FastFixedDecimal(value, scale, out)) return;
+  if (std::string_view fast; FastFixedDecimal(value, scale, decimal, fast)) return fast;
+  std::string& out = decimal.text;
   char buffer[kFixedBuffer];
   // The shortest text that reads back as `value` is usually the decimal that was stored
   // ("1234.5" for 1234.5) and is much cheaper to make than a rounded one: pad it when it
@@ -242,7 +243,7 @@ void FixedDecimal(double value, int scale, std::string& out) {
       out.assign(text);
       if (scale > 0 && point == std::string_view::npos) out += '.';
       out.append(static_cast<size_t>(scale) - decimals, '0');
-      return;
+      return out;
     }
   }
   auto [roundedEnd, roundedEc] =
@@ -250,6 +251,7 @@ void FixedDecimal(double value, int scale, std::string& out) {
   if (roundedEc != std::errc())
     throw Exception("cannot store " + std::to_string(value) + " as a decimal");
   out.assign(buffer, roundedEnd);
+  return out;
 }
 
 std::string CanonicalDecimal(std::string_view text) {

@@ -24,8 +24,14 @@ std::string ScaledToDecimal(std::int64_t unscaled, int scale);
 // `value` as a decimal text with exactly `scale` decimals (rounded), e.g. (2.5, 2) -> "2.50".
 // Raises for NaN and infinities, which no decimal holds.
 std::string FixedDecimal(double value, int scale);
-// The same into `out`, whose memory is reused (for a value per row).
-void FixedDecimal(double value, int scale, std::string& out);
+// Where FixedDecimal below writes: the usual values go into `digits`, others into `text`.
+struct DecimalText {
+  char digits[32];
+  std::string text;
+};
+// The same without allocating (for a value per row): the text stays valid until `out` is
+// used again.
+std::string_view FixedDecimal(double value, int scale, DecimalText& out);
 
 // A decimal text in canonical form: optional "-", digits, optional "." and digits. Accepts a
 // leading "+", surrounding blanks and a missing integer part (".5").
