@@ -35,14 +35,22 @@ enum class ValueWriter : std::uint8_t {
   Blob,
 };
 
+// The calendar day a column's last date-time fell on: results often hold runs of values on
+// one day (time stamps in order), which then need no calendar arithmetic.
+struct DayCache {
+  std::int64_t Day = INT64_MIN;
+  int Year = 0, Month = 0, Dom = 0;
+};
+
 // Member names up to this long are copied as one fixed-size block.
 constexpr std::size_t kShortToken = 32;
 
 struct Column {
   TColumnReader Reader;
   ValueWriter Writer;
-  std::string NameToken;  // ,"name": (no comma before the first member)
+  std::string NameToken;              // ,"name": (no comma before the first member)
   char ShortToken[kShortToken] = {};  // the same, when it fits
+  DayCache Days;                      // date-time kinds
 };
 
 bool WriterFor(TWriteForm aForm, TFieldStorage aStorage, ValueWriter& aWriter) {
@@ -136,10 +144,17 @@ char* Put2(char* p, int aValue) {
 }
 
 // A date-time as the ISO text of `aWriter`, quoted.
-void PutDateTime(TTextBuffer& aBuffer, ValueWriter aWriter, std::int64_t aMilliseconds) {
+void PutDateTime(TTextBuffer& aBuffer, ValueWriter aWriter, std::int64_t aMilliseconds,
+                 DayCache& aCache) {
   iso::DateTimeParts t;
-  DecodeDateTime(TDateTime::FromMilliseconds(aMilliseconds), t.Year, t.Month, t.Day, t.Hour,
-                 t.Minute, t.Second, t.MilliSecond);
+  const TDateTime value = TDateTime::FromMilliseconds(aMilliseconds);
+  const std::int64_t day = value.Days();
+  if (day != aCache.Day) {
+    DecodeDate(value, aCache.Year, aCache.Month, aCache.Dom);
+    aCache.Day = day;
+  }
+  t.Year = aCache.Year, t.Month = aCache.Month, t.Day = aCache.Dom;
+  DecodeTime(value, t.Hour, t.Minute, t.Second, t.MilliSecond);
   if (t.Year < 0 || t.Year > 9999) {
     // Outside the four-digit years: the general writers.
     std::string text = "\"";
@@ -203,7 +218,7 @@ char* PutCurrency(char* p, std::int64_t aScaled) {
 
 constexpr std::size_t kScalarRoom = TJsonBase::kMaxNumberChars + 8;
 
-void PutValue(TTextBuffer& aBuffer, const Column& aColumn, std::int64_t aRow) {
+void PutValue(TTextBuffer& aBuffer, Column& aColumn, std::int64_t aRow) {
   const TColumnReader& r = aColumn.Reader;
   if (r.IsNull(aRow)) {
     char* p = aBuffer.Room(4);
@@ -217,7 +232,7 @@ void PutValue(TTextBuffer& aBuffer, const Column& aColumn, std::int64_t aRow) {
     case ValueWriter::Date:
     case ValueWriter::Time:
     case ValueWriter::TimeStamp:
-      return PutDateTime(aBuffer, aColumn.Writer, r.Int64(aRow));
+      return PutDateTime(aBuffer, aColumn.Writer, r.Int64(aRow), aColumn.Days);
     case ValueWriter::Blob: {
       std::string quoted;
       AppendJsonString(Base64EncodeMime(r.Text(aRow)), quoted);
@@ -268,11 +283,11 @@ void PutValue(TTextBuffer& aBuffer, const Column& aColumn, std::int64_t aRow) {
   aBuffer.Advance(p);
 }
 
-void PutRecord(TTextBuffer& aBuffer, const std::vector<Column>& aColumns, std::int64_t aRow) {
+void PutRecord(TTextBuffer& aBuffer, std::vector<Column>& aColumns, std::int64_t aRow) {
   char* p = aBuffer.Room(1);
   *p = '{';
   aBuffer.Advance(p + 1);
-  for (const Column& column : aColumns) {
+  for (Column& column : aColumns) {
     if (column.NameToken.size() <= kShortToken) {
       p = aBuffer.Room(kShortToken);
       std::memcpy(p, column.ShortToken, kShortToken);
@@ -299,7 +314,7 @@ bool WriteColumnRecordsText(TDataSet& aDataSet, std::string& aOut) {
     std::string token = columns.empty() ? "" : ",";
     AppendJsonString(TConverterUtil::ToLowerCamelCase(field.FieldName()), token);
     token += ':';
-    Column column{TColumnReader(field), writer, std::move(token)};
+    Column column{TColumnReader(field), writer, std::move(token), {}, {}};
     if (column.NameToken.size() <= kShortToken)
       std::memcpy(column.ShortToken, column.NameToken.data(), column.NameToken.size());
     columns.push_back(std::move(column));

@@ -189,15 +189,35 @@ int DigitCount(std::uint64_t v) {
   return guess + (v >= kPow10[guess] ? 1 : 0);
 }
 
+// The eight decimal digits of v (below 10^8, leading zeros included) as the bytes of a
+// little-endian word, most significant digit first: the value is split into 4-digit halves,
+// then 2-digit quarters, then single digits, every lane at once by multiplying with scaled
+// reciprocals (exact for these ranges).
+std::uint64_t EightDigits(std::uint32_t v) {
+  const std::uint64_t halves = (v / 10000) | (static_cast<std::uint64_t>(v % 10000) << 32);
+  const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007Fu;
+  const std::uint64_t quarters = hundreds | ((halves - hundreds * 100) << 16);
+  const std::uint64_t tens = ((quarters * 103) >> 10) & 0x000F000F000F000Fu;
+  const std::uint64_t digits = tens | ((quarters - tens * 10) << 8);
+  return digits | 0x3030303030303030u;
+}
+
 // The digits of v, exactly `aCount` (at most 8) of them, leading zeros when v has fewer.
 void WriteDigits32(std::uint32_t v, int aCount, char* Out) {
-  char* p = Out + aCount;
-  while (p - Out >= 2) {
-    p -= 2;
-    std::memcpy(p, kDigitPairs + 2 * (v % 100), 2);
-    v /= 100;
+  if constexpr (std::endian::native == std::endian::little) {
+    char eight[8];
+    const std::uint64_t word = EightDigits(v);
+    std::memcpy(eight, &word, sizeof word);
+    std::memcpy(Out, eight + 8 - aCount, static_cast<std::size_t>(aCount));
+  } else {
+    char* p = Out + aCount;
+    while (p - Out >= 2) {
+      p -= 2;
+      std::memcpy(p, kDigitPairs + 2 * (v % 100), 2);
+      v /= 100;
+    }
+    if (p > Out) *--p = static_cast<char>('0' + v % 10);
   }
-  if (p > Out) *--p = static_cast<char>('0' + v % 10);
 }
 
 // The digits of v, exactly `aCount` of them (leading zeros when v has fewer), at Out: eight
