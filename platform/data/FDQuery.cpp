@@ -39,7 +39,7 @@ class DataSetSink : public drivers::ResultSink {
     for (const auto& c : columns) defs.Add(c.name, c.type, c.size, c.required);
     buildStore_();
     rows_.emplace(dataSet_);
-    days_.assign(columns.size(), DayCache{});
+    months_.assign(columns.size(), MonthCache{});
   }
   void BeginRow() override {
     if (ignoring_) return;
@@ -75,15 +75,20 @@ class DataSetSink : public drivers::ResultSink {
     std::int64_t value =
         ((v.hour * std::int64_t{60} + v.minute) * 60 + v.second) * 1000 + v.millisecond;
     if (v.year != 0 || v.month != 0 || v.day != 0) {
-      // Dates of neighbouring rows are often the same day: it is encoded once.
-      DayCache unused;
-      DayCache& day = i < days_.size() ? days_[i] : unused;
-      if (v.year != day.year || v.month != day.month || v.day != day.day) {
-        TDateTime date;
-        if (!TryEncodeDate(v.year, v.month, v.day, date)) OutOfRange(i);
-        day = DayCache{v.year, v.month, v.day, date.Milliseconds};
+      // Dates of neighbouring rows are mostly in the same month: its first day and length
+      // are encoded once, and a date of it is that day plus a count of days.
+      MonthCache unused;
+      MonthCache& month = i < months_.size() ? months_[i] : unused;
+      if (v.year != month.year || v.month != month.month) {
+        TDateTime first, next;
+        if (!TryEncodeDate(v.year, v.month, 1, first)) OutOfRange(i);
+        int days = 31;  // December
+        if (v.month < 12 && TryEncodeDate(v.year, v.month + 1, 1, next))
+          days = static_cast<int>((next.Milliseconds - first.Milliseconds) / kMillisecondsPerDay);
+        month = MonthCache{v.year, v.month, days, first.Milliseconds};
       }
-      value += day.milliseconds;
+      if (v.day < 1 || v.day > month.days) OutOfRange(i);
+      value += month.first + (v.day - 1) * kMillisecondsPerDay;
     }
     rows_->SetDateTime(Column(i), TDateTime{value});
   }
@@ -109,10 +114,10 @@ class DataSetSink : public drivers::ResultSink {
                     ": date or time out of range");
   }
 
-  // The date a date-time column had last, encoded.
-  struct DayCache {
-    int year = -1, month = -1, day = -1;
-    std::int64_t milliseconds = 0;
+  // The month of the date a date-time column had last: its first day, encoded, and length.
+  struct MonthCache {
+    int year = -1, month = -1, days = 0;
+    std::int64_t first = 0;
   };
 
   TDataSet& dataSet_;
@@ -121,7 +126,7 @@ class DataSetSink : public drivers::ResultSink {
   bool started_ = false;
   bool ignoring_ = false;
   bool inRow_ = false;
-  std::vector<DayCache> days_;  // by column
+  std::vector<MonthCache> months_;  // by column
 };
 
 }  // namespace

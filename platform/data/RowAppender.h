@@ -109,8 +109,8 @@ class TRowAppender {
     return store->Col(aColumn);
   }
   std::size_t Row() const { return static_cast<std::size_t>(row_); }
-  [[noreturn]] void BadCell(int aColumn) const;
-  [[noreturn]] static void NoFields();
+  [[noreturn, gnu::cold]] void BadCell(int aColumn) const;
+  [[noreturn, gnu::cold]] static void NoFields();
   void SetInt64Other(int aColumn, std::int64_t aValue);
   void SetDoubleOther(int aColumn, double aValue);
   void SetTextOther(int aColumn, std::string_view aValue);

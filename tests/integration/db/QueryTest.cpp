@@ -15,6 +15,7 @@ namespace bramble::dbtest {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 using enum TFieldType;
 
 constexpr const char* kNonAscii = "Ação ✓ 日本";
@@ -266,6 +267,43 @@ TEST_P(StatementTest, AFailedOpenLeavesTheQueryClosedWithTheServersMessage) {
   q.SQL().SetText("SELEC 1");
   EXPECT_THAT(Error([&] { q.Open(); }), HasSubstr(p.syntaxError));
   EXPECT_FALSE(q.Active());
+}
+
+// Dates of many rows, across months, leap days and the ends of years, each keep their own day;
+// a day its month does not have is refused even after valid days of that month. (SQLite keeps
+// any text in a DATE column, so the check is the fetch's own.)
+TEST(DateFetchTest, EveryRowKeepsItsOwnDayAndImpossibleDaysAreRefused) {
+  TestConnection c(kSQLite);
+  REQUIRE_SERVER(c, kSQLite);
+  const std::string table = UniqueName("bt_dates");
+  ExecDdl(*c, "CREATE TABLE " + table + " (n INTEGER, d DATE, t TIMESTAMP)");
+  std::vector<std::string> days;
+  for (const char* month : {"2023-12", "2024-01", "2024-02", "2024-03", "2024-12", "9999-12"})
+    for (const char* day : {"01", "28", "29", "30", "31"})
+      if (std::string date = std::string(month) + "-" + day;
+          date != "2024-02-30" && date != "2024-02-31")
+        days.push_back(date);
+  for (size_t i = 0; i < days.size(); ++i)
+    c->ExecSQL("INSERT INTO " + table + " VALUES (" + std::to_string(i) + ", '" + days[i] + "', '" +
+               days[i] + " 12:34:56')");
+  TFDQuery q(c.get());
+  q.SQL().SetText("SELECT d, t FROM " + table + " ORDER BY n");
+  q.Open();
+  ASSERT_EQ(q.RecordCount(), static_cast<int>(days.size()));
+  for (const std::string& day : days) {
+    EXPECT_EQ(FieldText(*q.Fields(0)), day);
+    EXPECT_EQ(FieldText(*q.Fields(1)), day + " 12:34:56");
+    q.Next();
+  }
+  for (const char* impossible : {"2023-02-29", "2024-04-31", "2024-02-30"}) {
+    c->ExecSQL("DELETE FROM " + table + " WHERE n > 100");
+    c->ExecSQL("INSERT INTO " + table + " VALUES (101, '" + std::string(impossible).substr(0, 8) +
+               "01', NULL), (102, '" + impossible + "', NULL)");
+    EXPECT_THAT([&] { q.Open("SELECT d FROM " + table + " ORDER BY n"); },
+                ThrowsMessage<Exception>(HasSubstr("out of range")))
+        << impossible;
+  }
+  ExecDdl(*c, "DROP TABLE " + table);
 }
 
 // The server runs requests on many threads at once, each with its own connection; the first
