@@ -137,7 +137,7 @@ void TRowAppender::SetCurrency(int aColumn, TCurrency aValue) {
   }
 }
 
-void TRowAppender::SetDecimal(int aColumn, std::string_view aText) {
+void TRowAppender::SetDecimalOther(int aColumn, std::string_view aText) {
   BRAMBLE_APPEND_CELL;
   switch (c.Storage) {
     case TFieldStorage::Decimal:

@@ -18,6 +18,7 @@
 
 #include "platform/data/DataSet.h"
 #include "platform/data/RowStore.h"
+#include "platform/data/ValueText.h"
 
 namespace bramble {
 
@@ -78,7 +79,13 @@ class TRowAppender {
   void SetCurrency(int aColumn, TCurrency aValue);    // Currency
   // Decimal text: Decimal storage keeps it exactly (canonical form checked), Currency storage
   // converts it exactly, Double/Extended parse it.
-  void SetDecimal(int aColumn, std::string_view aText);
+  void SetDecimal(int aColumn, std::string_view aText) {
+    data_detail::Column& c = Cell(aColumn);
+    if (c.Storage != TFieldStorage::Decimal || !data_detail::IsCanonicalDecimal(aText))
+      return SetDecimalOther(aColumn, aText);
+    c.Refs[Row()] = c.Bytes.Put(aText);
+    c.Null[Row()] = 0;
+  }
   void SetDateTime(int aColumn, TDateTime aValue) {  // DateTime (range checked)
     data_detail::Column& c = Cell(aColumn);
     const std::int64_t ms = aValue.Milliseconds;
@@ -115,6 +122,7 @@ class TRowAppender {
   void SetDoubleOther(int aColumn, double aValue);
   void SetTextOther(int aColumn, std::string_view aValue);
   void SetDateTimeOther(int aColumn, TDateTime aValue);
+  void SetDecimalOther(int aColumn, std::string_view aText);
 
   TDataSet& dataSet_;
   std::int64_t row_ = -1;
