@@ -2,6 +2,10 @@
 // timestamp, boolean) through TFDQuery.Open and through the vendor's own fastest bare loop.
 // PostgreSQL and MariaDB need BRAMBLE_PG_* / BRAMBLE_MY_* (scripts/dbservers start); without
 // them those benchmarks are skipped. Compare the *_Bramble time with the *_Vendor time.
+// The first Open of a process also maps fresh memory for its records (page faults, costly in a
+// virtual machine); later ones reuse memory freed by the records before. So the first
+// repetition of *_Bramble is slower than the rest: run with --benchmark_repetitions=3 and
+// compare the medians.
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
 #include <mariadb/mysql.h>
