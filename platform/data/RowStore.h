@@ -40,6 +40,8 @@ inline constexpr std::size_t kReusedBlockBytes = std::size_t{64} << 10;
 void* TakeFreedBlock(std::size_t aBytes);
 // Keeps `aBlock` for reuse; false (nothing kept) when the store is full.
 bool KeepFreedBlock(void* aBlock, std::size_t aBytes) noexcept;
+// Whether the last large column array this thread allocated is fresh memory (not a kept block).
+inline thread_local bool tFreshColumnBlock = false;
 
 template <typename T>
 struct ColumnAllocator {
@@ -50,8 +52,11 @@ struct ColumnAllocator {
   ColumnAllocator(const ColumnAllocator<U>&) noexcept {}
 
   T* allocate(std::size_t aCount) {
-    if (aCount <= SIZE_MAX / sizeof(T) && aCount * sizeof(T) >= kReusedBlockBytes)
+    tFreshColumnBlock = false;
+    if (aCount <= SIZE_MAX / sizeof(T) && aCount * sizeof(T) >= kReusedBlockBytes) {
       if (void* block = TakeFreedBlock(aCount * sizeof(T))) return static_cast<T*>(block);
+      tFreshColumnBlock = true;
+    }
     return std::allocator<T>().allocate(aCount);
   }
   void deallocate(T* aBlock, std::size_t aCount) noexcept {
