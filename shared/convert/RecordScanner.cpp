@@ -44,13 +44,15 @@ bool IsHex(char c) {
   return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// Walks the text once. Without a visitor it only checks the shape, and reads numbers only where
-// their value decides the shape (a number that may overflow a double).
+// Walks the text once. Without a visitor (kVisit false) it only checks the shape, keeps no
+// member positions and reads numbers only where their value decides the shape (a number that
+// may overflow a double).
+template <bool kVisit>
 class Scanner {
  public:
   Scanner(std::string_view aText, const TScannedRecordVisitor* aVisit)
       : begin_(aText.data()), end_(aText.data() + aText.size()), p_(begin_), visit_(aVisit) {
-    if (visit_ != nullptr) members_.resize(16);
+    if constexpr (kVisit) members_.resize(16);
   }
 
   bool IsArray() const { return isArray_; }
@@ -108,8 +110,9 @@ class Scanner {
     for (;;) {
       SkipBlanks();
       // Filled in place: a copy of a member built apart stalls on its own fresh stores.
-      if (visit_ != nullptr && count == members_.size()) members_.resize(count * 2);
-      TScannedMember& member = visit_ != nullptr ? members_[count] : scratch_;
+      if (kVisit && count == members_.size()) members_.resize(count * 2);
+      TScannedMember unkept;  // not visiting: written, never read
+      TScannedMember& member = kVisit ? members_[count] : unkept;
       member.Integer = 0;
       member.Number = 0;
       if (!Name(count, member)) return false;
@@ -181,7 +184,9 @@ class Scanner {
   }
 
   void Visit(std::size_t aCount) {
-    if (visit_ != nullptr && *visit_) (*visit_)(std::span(members_.data(), aCount));
+    if constexpr (kVisit) {
+      if (*visit_) (*visit_)(std::span(members_.data(), aCount));
+    }
   }
 
   bool Literal(std::string_view aWord) {
@@ -342,7 +347,7 @@ class Scanner {
 
   // -?(0|[1-9]digits)(.digits)?([eE][+-]?digits)?, finite.
   bool Number(TScannedMember& aMember) {
-    if (visit_ == nullptr) return CheckNumber();
+    if constexpr (!kVisit) return CheckNumber();
     const char* begin = p_;
     const bool negative = At('-');
     if (negative) ++p_;
@@ -408,7 +413,6 @@ class Scanner {
   const char* p_;
   const TScannedRecordVisitor* visit_;
   std::vector<TScannedMember> members_;  // the record being read (visiting only)
-  TScannedMember scratch_{};             // the member being checked (not visiting)
   struct NameToken {
     std::uint32_t Begin = 0;   // where `"name":` starts in the text
     std::uint32_t Length = 0;  // 0: none to compare with
@@ -422,7 +426,13 @@ class Scanner {
 bool ScanRecords(std::string_view aText, bool& aIsArray, const TScannedRecordVisitor& aVisit) {
   aIsArray = false;
   if (aText.size() > kMaxScannedText) return false;
-  Scanner scanner(aText, aVisit ? &aVisit : nullptr);
+  if (!aVisit) {
+    Scanner<false> scanner(aText, nullptr);
+    const bool plain = scanner.Run();
+    aIsArray = scanner.IsArray();
+    return plain;
+  }
+  Scanner<true> scanner(aText, &aVisit);
   const bool plain = scanner.Run();
   aIsArray = scanner.IsArray();
   return plain;
