@@ -200,41 +200,51 @@ constexpr std::size_t SizePass(std::size_t aBytes) {
   return aBytes > 8 ? 0 : aBytes == 8 ? 1 : aBytes >= 4 ? 2 : 3;
 }
 
-// Bytes of a fresh array block faulted in ahead of the elements copied into it.
-constexpr std::size_t kPrefaultAheadBytes = std::size_t{64} << 10;
+// Bytes of a fresh array block mapped ahead of the elements written into it.
+constexpr std::size_t kMapAheadBytes = std::size_t{64} << 10;
 
-// Maps the pages of [aBegin, aBegin + aBytes) in one call, ahead of writing them: one call is
-// much cheaper than a page fault per page (above all in a virtual machine). Only whole pages
-// are touched; where the call is not supported the pages fault in as they are written.
-void Prefault(void* aBegin, std::size_t aBytes) {
-#if defined(MADV_POPULATE_WRITE)
+// Maps the whole pages within [aFrom, aTo) in one call, ahead of writing them: one call is much
+// cheaper than a page fault per page (above all in a virtual machine). Where the call is not
+// supported the pages fault in as they are written. Returns the end of what was mapped.
+std::uintptr_t MapPages(std::uintptr_t aFrom, std::uintptr_t aTo) {
   static const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  const auto at = reinterpret_cast<std::uintptr_t>(aBegin);
-  const std::uintptr_t first = (at + page - 1) / page * page;
-  const std::uintptr_t last = (at + aBytes) / page * page;
-  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-#else
-  (void)aBegin;
-  (void)aBytes;
+  const std::uintptr_t first = (aFrom + page - 1) / page * page;
+  const std::uintptr_t last = aTo / page * page;
+  if (last <= first) return aFrom;
+#if defined(MADV_POPULATE_WRITE)
+  madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
 #endif
+  return last;
+}
+
+// Maps the pages of `aArray`'s block that its first `aCount` elements and the next
+// kMapAheadBytes take, when the block is fresh memory (`aMark` says so, and how far it is
+// mapped). Room the array never uses stays unmapped.
+template <typename T>
+void MapAhead(const ColumnVector<T>& aArray, std::size_t aCount, RowStore::MapMark& aMark) {
+  if (aMark.Block == nullptr || aMark.Block != aArray.data()) return;
+  const auto base = reinterpret_cast<std::uintptr_t>(aArray.data());
+  const std::uintptr_t written = base + aCount * sizeof(T);
+  if (written <= aMark.End) return;
+  const std::uintptr_t limit = base + aArray.capacity() * sizeof(T);
+  aMark.End = MapPages(std::max(aMark.End, base), std::min(limit, written + kMapAheadBytes));
 }
 
 // Makes `aArray` `aCount` elements long, the new ones `aValue`. The elements are moved and
 // filled in bulk (memcpy and fill) rather than one by one as the vector would.
 template <typename T>
-void GrowArray(ColumnVector<T>& aArray, std::size_t aCount, T aValue) {
+void GrowArray(ColumnVector<T>& aArray, std::size_t aCount, T aValue, RowStore::MapMark& aMark) {
   const std::size_t old = aArray.size();
   if (aCount > aArray.capacity()) {
     ColumnVector<T> grown;
     grown.reserve(std::max(aCount, aArray.capacity() * 2));
-    // Fresh memory: the elements copied next and the first slots after them are mapped in
-    // one step (the rest as it is filled, so unused room stays unmapped).
-    if (tFreshColumnBlock)
-      Prefault(grown.data(),
-               std::min(grown.capacity() * sizeof(T), old * sizeof(T) + kPrefaultAheadBytes));
+    aMark = RowStore::MapMark{tFreshColumnBlock ? grown.data() : nullptr, 0};
+    MapAhead(grown, aCount, aMark);
     grown.resize(old);  // not initialised: overwritten next
     if (old > 0) std::memcpy(grown.data(), aArray.data(), old * sizeof(T));
     aArray.swap(grown);
+  } else {
+    MapAhead(aArray, aCount, aMark);
   }
   aArray.resize(aCount);  // not initialised: filled next
   std::fill(aArray.data() + old, aArray.data() + aCount, aValue);
@@ -258,18 +268,22 @@ void RowStore::AddSlots() {
   if (ids_.capacity() > slots_) n = std::min(n, ids_.capacity());
   // Arrays of larger elements grow first: the blocks they free are the size that arrays of
   // smaller elements need now or at a later growth, so those take memory already mapped.
+  marks_.resize(columns_.size() * 2 + 1);
   for (std::size_t pass = 0; pass < 4; ++pass) {
-    for (Column& c : columns_) {
-      ForEachArray(c, [n, pass](auto& aArray, auto&& aNull) {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      Column& c = columns_[i];
+      ForEachArray(c, [&, n, pass](auto& aArray, auto&& aNull) {
         using T = std::remove_cvref_t<decltype(aNull)>;
         if (SizePass(sizeof(T)) != pass) return;
+        const bool nulls = static_cast<const void*>(&aArray) == static_cast<const void*>(&c.Null);
         if constexpr (std::is_trivially_copyable_v<T>)
-          GrowArray(aArray, n, aNull);
+          GrowArray(aArray, n, aNull, marks_[i * 2 + (nulls ? 0 : 1)]);
         else
           aArray.resize(n);
       });
     }
-    if (pass == SizePass(sizeof(std::uint64_t))) GrowArray(ids_, n, std::uint64_t{0});
+    if (pass == SizePass(sizeof(std::uint64_t)))
+      GrowArray(ids_, n, std::uint64_t{0}, marks_.back());
   }
   slots_ = n;
 }

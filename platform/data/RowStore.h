@@ -219,6 +219,12 @@ class RowStore {
     const Column& c = Col(aColumn);
     return c.Bytes.Get(c.Refs[static_cast<std::size_t>(aRow)]);
   }
+  // How far a fresh array block is mapped ahead of its writes (Block null: not fresh memory).
+  struct MapMark {
+    const void* Block = nullptr;
+    std::uintptr_t End = 0;
+  };
+
   void SetText(int aColumn, std::int64_t aRow, std::string_view aValue) {
     Column& c = Col(aColumn);
     c.Refs[static_cast<std::size_t>(aRow)] = c.Bytes.Put(aValue);
@@ -243,6 +249,7 @@ class RowStore {
   // twice, not even after the record it was given to was dropped.
   std::uint64_t nextId_ = 0;
   std::uint64_t idsEnd_ = 0;
+  std::vector<MapMark> marks_;  // per column its null flags and values, then ids_
 };
 
 // Record ids, unique in the process, so a bookmark never matches a record it was not taken on.
