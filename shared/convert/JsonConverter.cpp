@@ -502,18 +502,23 @@ class ScannedAppender {
 // record, so that no more than one record's positions are held at once.
 void ReadScannedRecords(std::string_view aText, TDataSet& aDataSet, bool aEdit) {
   bool scannedArray;
+  bool read;
   if (!aEdit && !aDataSet.CheckRequired()) {
     ScannedAppender appender(aText, aDataSet);
-    ScanRecords(aText, scannedArray,
-                [&](std::span<const TScannedMember> aMembers) { appender.Append(aMembers); });
-    return;
+    read = ScanRecords(aText, scannedArray, [&](std::span<const TScannedMember> aMembers) {
+      appender.Append(aMembers);
+    });
+  } else {
+    int position = 0;
+    const bool isArray = TJsonBase::IsJsonArray(aText);  // a single object keeps position 0
+    read = ScanRecords(aText, scannedArray, [&](std::span<const TScannedMember> aMembers) {
+      if (isArray && !aDataSet.IsEmpty()) ++position;
+      ReadScannedRecord(aText, aMembers, aDataSet, position, aEdit);
+    });
   }
-  int position = 0;
-  const bool isArray = TJsonBase::IsJsonArray(aText);  // a single object keeps position 0
-  ScanRecords(aText, scannedArray, [&](std::span<const TScannedMember> aMembers) {
-    if (isArray && !aDataSet.IsEmpty()) ++position;
-    ReadScannedRecord(aText, aMembers, aDataSet, position, aEdit);
-  });
+  // The text was checked when it was handed over; reading it must get to its end. Should it
+  // ever stop early, the records after that point must not go missing without a word.
+  if (!read) Fail("The records text could not be read to its end.");
 }
 
 // ---- field description ---------------------------------------------------------------------
