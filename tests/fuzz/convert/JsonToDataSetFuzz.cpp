@@ -6,12 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/core/Exception.h"
 #include "platform/data/MemTable.h"
 #include "shared/convert/Converter.h"
+#include "shared/convert/RecordScanner.h"
 #include "shared/json/Json.h"
 
 namespace {
@@ -42,6 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t cut = input.find('\n');
   const std::string structure(input.substr(0, cut));
   const std::string records(cut == std::string_view::npos ? "" : input.substr(cut + 1));
+
+  // The shape check and the reading pass must agree on every text.
+  bool isArray = false;
+  Check(bramble::ScanRecords(records) ==
+            bramble::ScanRecords(records, isArray, [](std::span<const bramble::TScannedMember>) {}),
+        "shape check vs reading pass");
 
   bramble::TFDMemTable fromText, fromTree;
   const auto converter = bramble::TConverter::New();
