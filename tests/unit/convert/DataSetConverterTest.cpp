@@ -136,6 +136,9 @@ TEST(DataSetConverter, DescriptionListsHiddenFieldsRecordsLeaveThemOut) {
             R"({"fieldName":"segredo","dataType":"ftWideString","size":5},)"
             R"({"fieldName":"nome completo","dataType":"ftWideString","size":30}])");
   EXPECT_EQ(test::RecordsText(table), R"([{"cliente_id":1,"nome completo":"Ana Lima"}])");
+  // With every field hidden each record is an empty object.
+  for (int i = 0; i < table.FieldCount(); ++i) table.Fields(i)->SetVisible(false);
+  EXPECT_EQ(test::RecordsText(table), "[{}]");
 }
 
 TEST(DataSetConverter, EmptyDataSet) {
