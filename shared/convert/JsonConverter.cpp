@@ -422,6 +422,9 @@ bool SameName(std::string_view aText, const TScannedMember& aMember, std::string
   return name == aName || SameTextAscii(name, aName);
 }
 
+// Appends of at least this many records (estimated) reserve room for them up front.
+constexpr std::int64_t kBulkRecords = 1024;
+
 class ScannedAppender {
  public:
   ScannedAppender(std::string_view aText, TDataSet& aDataSet) : text_(aText), dataSet_(aDataSet) {
@@ -437,13 +440,16 @@ class ScannedAppender {
   void Append(std::span<const TScannedMember> aMembers) {
     if (first_ && !aMembers.empty()) {
       // The first record's length stands for the rest: room for them all at once instead of
-      // growing every column step by step. (Room that is never used is never touched.)
+      // growing every column step by step (room that is never used is never touched). Only a
+      // bulk append reserves, and never less than the records already held, so that many small
+      // appends to one large table still grow it by doubling rather than a record at a time.
       first_ = false;
       const std::size_t length =
           aMembers.back().ValueBegin + aMembers.back().ValueLength - aMembers.front().NameBegin + 4;
       const std::size_t leastLength = aMembers.size() * 6 + 2;
-      ReserveRecords(dataSet_,
-                     static_cast<std::int64_t>(text_.size() / std::max(length, leastLength)));
+      const auto estimate = static_cast<std::int64_t>(text_.size() / std::max(length, leastLength));
+      if (estimate >= kBulkRecords)
+        ReserveRecords(dataSet_, std::max<std::int64_t>(estimate, dataSet_.RecordCount()));
     }
     dataSet_.Append();
     const std::int64_t row = dataSet_.RecordCount() - 1;
