@@ -12,6 +12,7 @@
 #include "shared/convert/JsonText.h"
 #include "shared/convert/RecordForms.h"
 #include "shared/convert/TextBuffer.h"
+#include "shared/json/DigitPairs.h"
 #include "shared/json/JsonBase.h"
 
 namespace bramble {
@@ -133,16 +134,6 @@ void PutString(TTextBuffer& aBuffer, std::string_view aText) {
   aBuffer.Put(quoted);
 }
 
-constexpr char kPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-char* Put2(char* p, int aValue) {
-  std::memcpy(p, kPairs + 2 * aValue, 2);
-  return p + 2;
-}
-
 // A date-time as the ISO text of `aWriter`, quoted.
 void PutDateTime(TTextBuffer& aBuffer, ValueWriter aWriter, std::int64_t aMilliseconds,
                  DayCache& aCache) {
@@ -168,25 +159,25 @@ void PutDateTime(TTextBuffer& aBuffer, ValueWriter aWriter, std::int64_t aMillis
   char* p = aBuffer.Room(32);
   *p++ = '"';
   if (aWriter != ValueWriter::Time) {
-    p = Put2(p, t.Year / 100);
-    p = Put2(p, t.Year % 100);
+    p = PutTwoDigits(p, static_cast<unsigned>(t.Year / 100));
+    p = PutTwoDigits(p, static_cast<unsigned>(t.Year % 100));
     *p++ = '-';
-    p = Put2(p, t.Month);
+    p = PutTwoDigits(p, static_cast<unsigned>(t.Month));
     *p++ = '-';
-    p = Put2(p, t.Day);
+    p = PutTwoDigits(p, static_cast<unsigned>(t.Day));
   }
   if (aWriter == ValueWriter::TimeStamp) *p++ = 'T';
   if (aWriter != ValueWriter::Date) {
-    p = Put2(p, t.Hour);
+    p = PutTwoDigits(p, static_cast<unsigned>(t.Hour));
     *p++ = ':';
-    p = Put2(p, t.Minute);
+    p = PutTwoDigits(p, static_cast<unsigned>(t.Minute));
     *p++ = ':';
-    p = Put2(p, t.Second);
+    p = PutTwoDigits(p, static_cast<unsigned>(t.Second));
   }
   if (aWriter == ValueWriter::TimeStamp) {
     *p++ = '.';
     *p++ = static_cast<char>('0' + t.MilliSecond / 100);
-    p = Put2(p, t.MilliSecond % 100);
+    p = PutTwoDigits(p, static_cast<unsigned>(t.MilliSecond % 100));
     *p++ = 'Z';
   }
   *p++ = '"';

@@ -258,32 +258,31 @@ void WriteRecordText(TDataSet* aDataSet, std::string& aOut) {
 }
 
 void WriteRecordsText(TDataSet* aDataSet, std::string& aOut) {
-  if (aDataSet != nullptr && !aDataSet->IsEmpty()) {
-    // Plain datasets are written from their columns (pending changes posted first).
-    bool written = false;
-    FromFirstRecord(*aDataSet, [&] { written = WriteColumnRecordsText(*aDataSet, aOut); });
-    if (written) return;
+  if (aDataSet == nullptr || aDataSet->IsEmpty()) {
+    aOut += "[]";
+    return;
   }
-  aOut.push_back('[');
-  if (aDataSet != nullptr && !aDataSet->IsEmpty()) {
+  FromFirstRecord(*aDataSet, [&] {
+    // Plain datasets are written from their columns (pending changes posted first), others
+    // record by record.
+    if (WriteColumnRecordsText(*aDataSet, aOut)) return;
     const std::vector<TextColumn> columns = TextColumns(*aDataSet);
-    bool first = true;
-    ForEachRecord(*aDataSet, [&] {
-      if (first) {
-        // The first record's length stands for the rest: one allocation instead of a chain
-        // of doublings and copies of an ever larger text.
-        const std::size_t start = aOut.size();
+    aOut.push_back('[');
+    for (bool first = true; !aDataSet->Eof(); aDataSet->Next(), first = false) {
+      if (!first) {
+        aOut.push_back(',');
         WriteRecordText(columns, aOut);
-        const std::size_t estimate = (aOut.size() - start + 1) * 9 / 8;
-        aOut.reserve(aOut.size() + estimate * static_cast<std::size_t>(aDataSet->RecordCount()));
-        first = false;
-        return;
+        continue;
       }
-      aOut.push_back(',');
+      // The first record's length stands for the rest: one allocation instead of a chain of
+      // doublings and copies of an ever larger text.
+      const std::size_t start = aOut.size();
       WriteRecordText(columns, aOut);
-    });
-  }
-  aOut.push_back(']');
+      const std::size_t estimate = (aOut.size() - start + 1) * 9 / 8;
+      aOut.reserve(aOut.size() + estimate * static_cast<std::size_t>(aDataSet->RecordCount()));
+    }
+    aOut.push_back(']');
+  });
 }
 
 void WriteFieldsText(TDataSet* aDataSet, std::string& aOut) {

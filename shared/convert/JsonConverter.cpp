@@ -452,6 +452,7 @@ class ScannedAppender {
         ReserveRecords(dataSet_, std::max<std::int64_t>(estimate, dataSet_.RecordCount()));
     }
     dataSet_.Append();
+    if (!writersMade_) MakeWriters();
     const std::int64_t row = dataSet_.RecordCount() - 1;
     // Members in the order of the fields are found by position; a name that is not where its
     // field is (or fields whose names are not unique) falls back to the first match.
@@ -472,7 +473,7 @@ class ScannedAppender {
       if (field.ReadOnly()) continue;
       if (column.Form == TReadForm::None) Fail("Cannot find type for field \"" + name + "\"");
       if (column.Form == TReadForm::DataSet) continue;  // only dfUnknown gets here: not touched
-      if (member != nullptr && Direct(column) && WriteDirect(column, text_, *member, row)) continue;
+      if (member != nullptr && column.Writer && WriteDirect(column, text_, *member, row)) continue;
       ScannedValue value(text_, member);
       WriteField(field, column.Form, value);
     }
@@ -481,27 +482,24 @@ class ScannedAppender {
   }
 
  private:
-  // Whether the column can take values straight; the writer is made on first use, once the
-  // dataset has its storage.
-  bool Direct(AppendColumn& aColumn) {
-    if (aColumn.Writer) return true;
-    if (checked_.size() < columns_.size()) checked_.assign(columns_.size(), false);
-    const auto index = static_cast<std::size_t>(&aColumn - columns_.data());
-    if (checked_[index]) return false;
-    checked_[index] = true;
-    if (!HasDirectWrites(aColumn.Form, aColumn.Field->Storage())) return false;
-    IntegerRange(aColumn.Field->DataType(), aColumn.Min, aColumn.Max);
-    aColumn.Writer.emplace(*aColumn.Field);
-    return true;
+  // Writers for the columns that can take values straight; made once the dataset has its
+  // records storage (a nested dataset gets it with its first record).
+  void MakeWriters() {
+    writersMade_ = true;
+    for (AppendColumn& column : columns_) {
+      if (!HasDirectWrites(column.Form, column.Field->Storage())) continue;
+      IntegerRange(column.Field->DataType(), column.Min, column.Max);
+      column.Writer.emplace(*column.Field);
+    }
   }
 
   std::string_view text_;
   TDataSet& dataSet_;
   std::vector<AppendColumn> columns_;
-  std::vector<bool> checked_;
   bool uniqueNames_ = true;
   bool lastInOrder_ = false;  // every field of the record before was found at its place
   bool first_ = true;
+  bool writersMade_ = false;
 };
 
 // Writes the records of a text that ScanRecords accepted, reading it a second time record by

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <limits>
 
+#include "shared/json/DigitPairs.h"
 #include "shared/json/JsonBase.h"
 
 namespace bramble {
@@ -156,11 +157,6 @@ bool TJsonBase::TryReadNumber(std::string_view S, double& Value) {
 
 namespace {
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 constexpr std::uint64_t kPow10[] = {1u,
                                     10u,
                                     100u,
@@ -213,7 +209,7 @@ void WriteDigits32(std::uint32_t v, int aCount, char* Out) {
     char* p = Out + aCount;
     while (p - Out >= 2) {
       p -= 2;
-      std::memcpy(p, kDigitPairs + 2 * (v % 100), 2);
+      PutTwoDigits(p, v % 100);
       v /= 100;
     }
     if (p > Out) *--p = static_cast<char>('0' + v % 10);
