@@ -1,9 +1,16 @@
 // Dataset <-> JSON text against the binary dataset stream, on 100k records of 8 mixed columns.
-// Compare DataSetToJsonText with BinarySave and JsonTextToTable with BinaryLoad.
+// Compare DataSetToJsonText with BinarySave and JsonTextToTable with BinaryLoad. The Reference*
+// benchmarks time only a part of the same work done by other code (the C++ library's number
+// formatter, a SIMD JSON parser), as a floor for each direction.
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <memory>
 #include <string>
+#include <vector>
+#ifdef BRAMBLE_HAVE_SIMDJSON
+#include <simdjson.h>
+#endif
 
 #include "platform/data/MemTable.h"
 #include "shared/convert/Converter.h"
@@ -128,6 +135,71 @@ void BinaryLoad(benchmark::State& state) {
   }
 }
 BENCHMARK(BinaryLoad)->Unit(benchmark::kMillisecond);
+
+// Only the numbers of the table's four numeric columns, written one after the other by
+// std::to_chars (shortest round-trip text) from plain arrays: no names, punctuation, texts or
+// dates, and no table access.
+void ReferenceNumbersToChars(benchmark::State& state) {
+  TFDMemTable& table = Source();
+  std::vector<std::int64_t> ids, quantities;
+  std::vector<double> values, balances;
+  table.First();
+  while (!table.Eof()) {
+    ids.push_back(table.Fields(0)->AsLargeInt());
+    values.push_back(table.Fields(2)->AsFloat());
+    balances.push_back(table.Fields(3)->AsFloat());
+    quantities.push_back(table.Fields(7)->AsLargeInt());
+    table.Next();
+  }
+  table.First();
+  std::string out(std::size_t{kRows} * 4 * 32, '\0');
+  for (auto _ : state) {
+    char* p = out.data();
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      p = std::to_chars(p, p + 32, ids[i]).ptr;
+      p = std::to_chars(p, p + 32, values[i]).ptr;
+      p = std::to_chars(p, p + 32, balances[i]).ptr;
+      p = std::to_chars(p, p + 32, quantities[i]).ptr;
+    }
+    benchmark::DoNotOptimize(p);
+  }
+}
+BENCHMARK(ReferenceNumbersToChars)->Unit(benchmark::kMillisecond);
+
+#ifdef BRAMBLE_HAVE_SIMDJSON
+// The same records text parsed (and fully validated) by simdjson's DOM parser, then every
+// number and string read once: no conversion to field values and no table.
+void ReferenceSimdjsonParseAndRead(benchmark::State& state) {
+  const simdjson::padded_string text(TConverter::New()->FromDataSet(&Source())->RecordsToText());
+  simdjson::dom::parser parser;
+  for (auto _ : state) {
+    simdjson::dom::element records;
+    if (parser.parse(text).get(records) != simdjson::SUCCESS) state.SkipWithError("parse failed");
+    double sum = 0;
+    std::size_t length = 0;
+    for (simdjson::dom::object record : records.get_array()) {
+      for (const auto member : record) {
+        switch (member.value.type()) {
+          case simdjson::dom::element_type::INT64:
+            sum += static_cast<double>(std::int64_t(member.value.get_int64()));
+            break;
+          case simdjson::dom::element_type::DOUBLE:
+            sum += double(member.value.get_double());
+            break;
+          case simdjson::dom::element_type::STRING:
+            length += std::string_view(member.value.get_string()).size();
+            break;
+          default:
+            break;
+        }
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+    benchmark::DoNotOptimize(length);
+  }
+}
+BENCHMARK(ReferenceSimdjsonParseAndRead)->Unit(benchmark::kMillisecond);
+#endif
 
 }  // namespace
 }  // namespace bramble

@@ -7,6 +7,7 @@
 #include "platform/data/ColumnReader.h"
 #include "platform/data/DateTime.h"
 #include "shared/convert/Base64.h"
+#include "shared/convert/ByteLanes.h"
 #include "shared/convert/ConverterUtil.h"
 #include "shared/convert/IsoText.h"
 #include "shared/convert/JsonText.h"
@@ -111,16 +112,29 @@ std::array<bool, 256> MakeEscaped() {
   return escaped;
 }
 
-void PutString(TTextBuffer& aBuffer, std::string_view aText) {
+// Whether eight characters hold one that the JSON writer escapes (see MakeEscaped).
+std::uint64_t EscapedBytes(std::uint64_t x) {
+  return lanes::ControlOrHighBytes(x) | lanes::BytesEqual(x, '"') | lanes::BytesEqual(x, '\\') |
+         lanes::BytesEqual(x, '/');
+}
+
+bool IsPlain(std::string_view aText) {
   static const std::array<bool, 256> escaped = MakeEscaped();
-  bool plain = true;
-  for (const char c : aText) {
-    if (escaped[static_cast<unsigned char>(c)]) {
-      plain = false;
-      break;
-    }
+  const char* p = aText.data();
+  const std::size_t n = aText.size();
+  if (n < 8) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (escaped[static_cast<unsigned char>(p[i])]) return false;
+    return true;
   }
-  if (plain && aText.size() <= TTextBuffer::kCapacity - 2) {
+  // Eight characters at a time; the last word overlaps the one before it.
+  for (std::size_t i = 0; i + 8 < n; i += 8)
+    if (EscapedBytes(lanes::Load(p + i)) != 0) return false;
+  return EscapedBytes(lanes::Load(p + n - 8)) == 0;
+}
+
+void PutString(TTextBuffer& aBuffer, std::string_view aText) {
+  if (aText.size() <= TTextBuffer::kCapacity - 2 && IsPlain(aText)) {
     char* p = aBuffer.Room(aText.size() + 2);
     *p++ = '"';
     if (!aText.empty()) std::memcpy(p, aText.data(), aText.size());  // an empty text has no data
@@ -193,16 +207,13 @@ char* PutCurrency(char* p, std::int64_t aScaled) {
   std::uint64_t magnitude = static_cast<std::uint64_t>(aScaled < 0 ? -aScaled : aScaled);
   if (aScaled < 0) *p++ = '-';
   p = TJsonBase::IntegerToChars(static_cast<std::int64_t>(magnitude / 10000), p);
-  int fraction = static_cast<int>(magnitude % 10000);
+  const auto fraction = static_cast<std::uint32_t>(magnitude % 10000);
   if (fraction != 0) {
-    int digits = 4;
-    while (fraction % 10 == 0) fraction /= 10, --digits;
+    // Four digits after the point, then the trailing zeros taken back.
     *p++ = '.';
-    for (int i = digits - 1; i >= 0; --i) {
-      p[i] = static_cast<char>('0' + fraction % 10);
-      fraction /= 10;
-    }
-    p += digits;
+    p = PutTwoDigits(p, fraction / 100);
+    p = PutTwoDigits(p, fraction % 100);
+    while (p[-1] == '0') --p;
   }
   return p;
 }

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "shared/convert/ByteLanes.h"
 #include "shared/json/JsonBase.h"
 
 namespace bramble {
@@ -21,19 +22,13 @@ constexpr std::array<bool, 256> MakeStops() {
 }
 constexpr std::array<bool, 256> kStops = MakeStops();
 
-constexpr std::uint64_t kOnes = 0x0101010101010101u;
-constexpr std::uint64_t kHighs = 0x8080808080808080u;
+using lanes::kHighs;
+using lanes::kOnes;
 
-// Bytes of `x` that are zero flagged in their high bit; the lowest flag is always a true one
-// (a false flag needs a borrow from a true one below it).
-constexpr std::uint64_t ZeroBytes(std::uint64_t x) {
-  return (x - kOnes) & ~x & kHighs;
-}
-
-// Flags the bytes of eight string characters that stop a run (see kStops).
+// Flags the bytes of eight string characters that stop a run (see kStops); the lowest flag is
+// always a true one.
 constexpr std::uint64_t StopBytes(std::uint64_t x) {
-  return (x & kHighs) | ((x - kOnes * 0x20) & ~x & kHighs) | ZeroBytes(x ^ (kOnes * '"')) |
-         ZeroBytes(x ^ (kOnes * '\\'));
+  return lanes::ControlOrHighBytes(x) | lanes::BytesEqual(x, '"') | lanes::BytesEqual(x, '\\');
 }
 
 bool IsDigit(char c) {

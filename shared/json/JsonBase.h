@@ -76,12 +76,14 @@ class TJsonBase {
   // below 0.0001 and from 10^15 up ("2.5E-5", "1E15"); NAN, INF and -INF when not finite.
   static std::string NumberToText(double Value);
   static void NumberToText(double Value, std::string& Out);  // appends
-  // The same text written at Out (room for kMaxNumberChars needed); returns its end.
+  // The same text written at Out; returns its end. Out must have room for kMaxNumberChars:
+  // the bytes between the end and that limit may be used as scratch.
   static constexpr std::size_t kMaxNumberChars = 32;
   static char* NumberToChars(double Value, char* Out);
   // Decimal digits with "-" before negative values.
   static void IntegerToText(std::int64_t Value, std::string& Out);  // appends
-  // The same digits written at Out (room for 20 characters needed); returns their end.
+  // The same digits written at Out (room for kMaxNumberChars needed, as above); returns their
+  // end.
   static char* IntegerToChars(std::int64_t Value, char* Out);
 
  protected:

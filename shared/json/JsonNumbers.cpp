@@ -198,14 +198,14 @@ std::uint64_t EightDigits(std::uint32_t v) {
   return digits | 0x3030303030303030u;
 }
 
-// The digits of v, exactly `aCount` (at most 8) of them, leading zeros when v has fewer.
-void WriteDigits32(std::uint32_t v, int aCount, char* Out) {
+// The `aCount` (1 to 8) low digits of v (below 10^8) at Out, leading zeros when v has fewer.
+// Always stores 8 bytes: those past the digits are scratch for the caller to overwrite.
+void StoreDigits8(std::uint32_t v, int aCount, char* Out) {
   if constexpr (std::endian::native == std::endian::little) {
-    char eight[8];
-    const std::uint64_t word = EightDigits(v);
-    std::memcpy(eight, &word, sizeof word);
-    std::memcpy(Out, eight + 8 - aCount, static_cast<std::size_t>(aCount));
+    const std::uint64_t word = EightDigits(v) >> (8 * (8 - aCount));
+    std::memcpy(Out, &word, sizeof word);
   } else {
+    std::memset(Out, 0, 8);
     char* p = Out + aCount;
     while (p - Out >= 2) {
       p -= 2;
@@ -216,15 +216,36 @@ void WriteDigits32(std::uint32_t v, int aCount, char* Out) {
   }
 }
 
-// The digits of v, exactly `aCount` of them (leading zeros when v has fewer), at Out: eight
-// at a time in 32-bit arithmetic.
+// The digits of v, exactly `aCount` (1 to 20) of them (leading zeros when v has fewer), at
+// Out, eight at a time in 32-bit arithmetic. Stores up to Out + max(aCount, 8): the bytes
+// past the digits are scratch.
 void WriteDigits(std::uint64_t v, int aCount, char* Out) {
-  while (aCount > 8) {
-    aCount -= 8;
-    WriteDigits32(static_cast<std::uint32_t>(v % 100000000), 8, Out + aCount);
-    v /= 100000000;
+  constexpr std::uint64_t k8 = 100000000;
+  if (aCount <= 8) {
+    StoreDigits8(static_cast<std::uint32_t>(v), aCount, Out);
+  } else if (aCount <= 16) {
+    StoreDigits8(static_cast<std::uint32_t>(v / k8), aCount - 8, Out);
+    StoreDigits8(static_cast<std::uint32_t>(v % k8), 8, Out + aCount - 8);
+  } else {
+    const std::uint64_t low16 = v % (k8 * k8);
+    StoreDigits8(static_cast<std::uint32_t>(v / (k8 * k8)), aCount - 16, Out);
+    StoreDigits8(static_cast<std::uint32_t>(low16 / k8), 8, Out + aCount - 16);
+    StoreDigits8(static_cast<std::uint32_t>(low16 % k8), 8, Out + aCount - 8);
   }
-  WriteDigits32(static_cast<std::uint32_t>(v), aCount, Out);
+}
+
+// How many of the eight digits of v (below 10^8) are zeros at its end (8 for 0).
+int TrailingZeroDigits(std::uint32_t v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    // A '0' digit becomes a zero byte; the last digits are the word's high bytes.
+    const std::uint64_t nonZero = EightDigits(v) ^ 0x3030303030303030u;
+    return nonZero == 0 ? 8 : std::countl_zero(nonZero) / 8;
+  } else {
+    if (v == 0) return 8;
+    int zeros = 0;
+    while (v % 10 == 0) v /= 10, ++zeros;
+    return zeros;
+  }
 }
 
 // Any double: its shortest round-trip digits when there are at most 15 of them, else the exact
@@ -330,29 +351,33 @@ char* PlainNumberToChars(double Value, char* Out) {
     ++exponent;
   }
   if (exponent < -4 || exponent > 14 || m < 100000000000000u) return nullptr;
-  char digits[15];
-  WriteDigits(m, 15, digits);
-  int count = 15;
-  while (count > 1 && digits[count - 1] == '0') --count;
+  // 15 digits: 7 high, 8 low; the scratch bytes after them are never copied out whole.
+  char digits[32] = {};
+  const auto high = static_cast<std::uint32_t>(m / 100000000);
+  const auto low = static_cast<std::uint32_t>(m % 100000000);
+  StoreDigits8(high, 7, digits);
+  StoreDigits8(low, 8, digits + 7);
+  const int lowZeros = TrailingZeroDigits(low);
+  const int count = lowZeros < 8 ? 15 - lowZeros : 7 - TrailingZeroDigits(high);
+  // Fixed-size copies of 16 bytes: the output's room covers them (see kMaxNumberChars).
   char* p = Out;
   if (Value < 0) *p++ = '-';
   if (exponent < 0) {
-    *p++ = '0';
-    *p++ = '.';
-    for (int i = 0; i < -exponent - 1; ++i) *p++ = '0';
-    std::memcpy(p, digits, static_cast<std::size_t>(count));
+    std::memcpy(p, "0.000", 5);
+    p += 1 - exponent;
+    std::memcpy(p, digits, 16);
     return p + count;
   }
   if (count <= exponent + 1) {
-    std::memcpy(p, digits, static_cast<std::size_t>(count));
+    std::memcpy(p, digits, 16);
     p += count;
-    for (int i = 0; i < exponent + 1 - count; ++i) *p++ = '0';
-    return p;
+    std::memcpy(p, "0000000000000000", 16);
+    return p + (exponent + 1 - count);
   }
-  std::memcpy(p, digits, static_cast<std::size_t>(exponent + 1));
+  std::memcpy(p, digits, 16);
   p += exponent + 1;
   *p++ = '.';
-  std::memcpy(p, digits + exponent + 1, static_cast<std::size_t>(count - exponent - 1));
+  std::memcpy(p, digits + exponent + 1, 16);
   return p + (count - exponent - 1);
 }
 
