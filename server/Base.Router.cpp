@@ -1,6 +1,5 @@
 #include "server/Base.Router.h"
 
-#include <cstdio>
 #include <ctime>
 
 #include "shared/settings/u_Consts.h"

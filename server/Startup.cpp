@@ -26,10 +26,14 @@ void PrintBanner(int port) {
   std::fflush(stdout);
 }
 
-// Leaves the error on screen until the operator answers (or the input ends).
-void WaitForEnter() {
+// Prints why listening could not start, then leaves it on screen until the operator answers
+// (or the input ends). Returns the program's exit code.
+int ReportStartFailure(const char* kind, const std::exception& error) {
+  std::printf("%s: %s\n", kind, error.what());
+  std::fflush(stdout);
   std::string line;
   std::getline(std::cin, line);
+  return 1;
 }
 
 }  // namespace
@@ -57,15 +61,9 @@ int RunServer() {
     options.port = static_cast<std::uint16_t>(port);
     app.Start(options, [port] { PrintBanner(port); });
   } catch (const http::ListenError& e) {
-    std::printf("ListenError: %s\n", e.what());
-    std::fflush(stdout);
-    WaitForEnter();
-    return 1;
+    return ReportStartFailure("ListenError", e);
   } catch (const std::exception& e) {
-    std::printf("Exception: %s\n", e.what());
-    std::fflush(stdout);
-    WaitForEnter();
-    return 1;
+    return ReportStartFailure("Exception", e);
   }
   app.Wait();
   return 0;

@@ -48,9 +48,9 @@ std::string ApplySegmentTemplate(const std::string& Text) {
     std::string_view Part = std::string_view(Text).substr(
         Start, End == std::string::npos ? std::string::npos : End - Start);
     if (!Part.empty() && Part.front() == ':') {
-      std::string_view Name = Part.substr(Part.find_first_not_of(':') == std::string_view::npos
-                                              ? Part.size()
-                                              : Part.find_first_not_of(':'));
+      const std::size_t NameStart = Part.find_first_not_of(':');
+      std::string_view Name =
+          NameStart == std::string_view::npos ? std::string_view{} : Part.substr(NameStart);
       Out += '{';
       Out += Name;
       Out += '}';
@@ -137,16 +137,7 @@ TRequestClient::TRequestClient() {
   FRESTClient->RaiseExceptionOn500 = false;
 }
 
-TRequestClient::~TRequestClient() {
-  FRESTClient->Authenticator = nullptr;
-  FHTTPBasicAuthenticator.reset();
-  FParams.clear();
-  FHeaders.clear();
-  FRESTRequest.reset();
-  FRESTClient.reset();
-  FResponse.reset();
-  FRESTResponse.reset();
-}
+TRequestClient::~TRequestClient() = default;
 
 void TRequestClient::DoBeforeExecute(rest::Request&) {}
 void TRequestClient::DoAfterExecute() {}
@@ -301,8 +292,7 @@ IRequest::Ptr TRequestClient::AddHeader(const std::string& Name, const std::stri
                                         rest::ParameterOptions Options) {
   if (IsBlankText(Name) || IsBlankText(Value)) return Self();
   RecordHeader(Name);
-  FRESTRequest->AddItem(Name, Value, rest::ParameterKind::HttpHeader);
-  FRESTRequest->ParameterByName(Name)->Options = Options;
+  FRESTRequest->AddItem(Name, Value, rest::ParameterKind::HttpHeader, Options);
   return Self();
 }
 

@@ -32,7 +32,7 @@ Stage BasicAuthentication(BasicAuthConfig config, CredentialCheck check) {
       Answer(response, 401, "Authorization not found");
       return;
     }
-    if (AsciiLower(credentials).rfind(kScheme, 0) != 0) {
+    if (!EqualsIgnoringCase(std::string_view(credentials).substr(0, kScheme.size()), kScheme)) {
       Answer(response, 401, "Invalid authorization type");
       return;
     }

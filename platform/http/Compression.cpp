@@ -40,8 +40,7 @@ Stage Compression(std::size_t threshold) {
   return [threshold](Request& request, Response& response, const Next& next) {
     next();
     if (response.HasStream() || response.Text().size() <= threshold) return;
-    const std::string accepted = AsciiLower(Trim(request.Header("Accept-Encoding")));
-    if (accepted.empty()) return;
+    const std::string accepted = AsciiLower(request.Header("Accept-Encoding"));
     Encoding encoding;
     if (accepted.find("deflate") != std::string::npos) {
       encoding = Encoding::Deflate;

@@ -5,21 +5,10 @@
 namespace bramble::http {
 
 namespace {
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 bool IsBlankChar(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 }  // namespace
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 std::string AsciiLower(std::string_view text) {
   std::string out(text);

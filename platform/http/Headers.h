@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/core/AsciiCase.h"
+
 namespace bramble::http {
 
-// True when both texts are equal, ASCII letters compared without regard to case.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // The text with ASCII letters lower-cased.
 std::string AsciiLower(std::string_view text);
 // The text without leading and trailing blanks, tabs and line breaks.

@@ -1,7 +1,5 @@
 #include "platform/http/Pipeline.h"
 
-#include <algorithm>
-
 namespace bramble::http {
 
 namespace {

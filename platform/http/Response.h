@@ -4,6 +4,7 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/http/Headers.h"
 
@@ -24,6 +25,8 @@ class Response {
   // Hands the stream body over to the caller; the response is then without a body.
   std::unique_ptr<std::istream> TakeStream() { return std::move(stream_); }
   const std::string& Text() const { return text_; }
+  // Hands the text body over to the caller; the response is then without a body.
+  std::string TakeText() { return std::exchange(text_, {}); }
 
   // The content type, or an empty text when none was set.
   std::string ContentType() const { return headers_.Get("Content-Type"); }

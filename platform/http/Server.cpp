@@ -53,8 +53,8 @@ class Connection {
 
   // Reads one request; false (with nothing to answer) when the client went away, timed out
   // or sent something that is no HTTP request. Size limits are answered here.
-  bool Read(std::size_t headerLimit) {
-    parser_.header_limit(headerLimit);
+  bool Read() {
+    parser_.header_limit(options_.headerLimit);
     parser_.body_limit(options_.bodyLimit);
     stream_.expires_after(options_.readTimeout);
     beast::error_code ec;
@@ -94,6 +94,7 @@ class Connection {
                    std::move(headers), std::move(message.body()));
   }
 
+  // Sends the response; its text body is moved out rather than copied.
   void Write(Response& response) {
     StringResponse message;
     const int status = response.Status();
@@ -102,19 +103,17 @@ class Connection {
     for (const auto& [name, value] : response.Headers().Entries()) {
       message.insert(name, OneLine(value));
     }
-    if (std::istream* stream = response.Stream()) {
+    std::istream* stream = response.Stream();
+    if (stream) {
       stream->clear();
       stream->seekg(0);
       message.body().assign(std::istreambuf_iterator<char>(*stream), {});
-      if (!response.HasHeader("Content-Type"))
-        message.set(bhttp::field::content_type, "application/octet-stream");
     } else {
-      message.body() = response.Text();
-      if (!response.HasHeader("Content-Type"))
-        message.set(bhttp::field::content_type, "text/plain");
+      message.body() = response.TakeText();
     }
-    message.keep_alive(false);
-    message.prepare_payload();
+    if (!response.HasHeader("Content-Type")) {
+      message.set(bhttp::field::content_type, stream ? "application/octet-stream" : "text/plain");
+    }
     Send(message);
   }
 
@@ -122,8 +121,6 @@ class Connection {
     StringResponse message{static_cast<bhttp::status>(status), 11};
     message.set(bhttp::field::content_type, "text/plain");
     message.body() = text;
-    message.keep_alive(false);
-    message.prepare_payload();
     Send(message);
   }
 
@@ -146,9 +143,11 @@ class Connection {
     return ec;
   }
 
-  // Writes in pieces; the timeout bounds each piece, so a slow reader that keeps reading is
-  // served while one that stops is cut off.
+  // Writes the message with "Connection: close" and its length, in pieces; the timeout bounds
+  // each piece, so a slow reader that keeps reading is served while one that stops is cut off.
   void Send(StringResponse& message) {
+    message.keep_alive(false);
+    message.prepare_payload();
     bhttp::response_serializer<bhttp::string_body> serializer{message};
     beast::error_code ec;
     while (!ec && !serializer.is_done()) {
@@ -241,18 +240,15 @@ struct Server::Impl {
   void Serve(asio::io_context& context, tcp::socket socket, bool refuse) {
     try {
       Connection connection(context, std::move(socket), options);
+      if (!connection.Read()) return;
       if (refuse) {
-        if (connection.Read(options.headerLimit)) {
-          connection.Answer(500, kTooManyRequestsText);
-          connection.Close();
-        }
-        return;
+        connection.Answer(500, kTooManyRequestsText);
+      } else {
+        Request request = connection.TakeRequest();
+        Response response;
+        pipeline.Handle(request, response);
+        connection.Write(response);
       }
-      if (!connection.Read(options.headerLimit)) return;
-      Request request = connection.TakeRequest();
-      Response response;
-      pipeline.Handle(request, response);
-      connection.Write(response);
       connection.Close();
     } catch (...) {
       // A failure on one connection (e.g. out of memory) ends that connection only.

@@ -1,19 +1,8 @@
 #include "platform/rest/NameValueList.h"
 
+#include "platform/core/AsciiCase.h"
+
 namespace bramble::rest {
-
-namespace {
-char LowerAscii(char C) {
-  return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
-}
-}  // namespace
-
-bool SameTextAscii(std::string_view A, std::string_view B) {
-  if (A.size() != B.size()) return false;
-  for (std::size_t I = 0; I < A.size(); ++I)
-    if (LowerAscii(A[I]) != LowerAscii(B[I])) return false;
-  return true;
-}
 
 void NameValueList::Add(std::string_view Name, std::string_view Value) {
   std::string Line(Name);
@@ -36,7 +25,7 @@ std::string NameValueList::ValueFromIndex(std::size_t Index) const {
 int NameValueList::IndexOfName(std::string_view AName) const {
   for (std::size_t I = 0; I < Lines.size(); ++I) {
     std::string_view Line = Lines[I];
-    if (SameTextAscii(Line.substr(0, Line.find('=')), AName)) return static_cast<int>(I);
+    if (EqualsIgnoringCase(Line.substr(0, Line.find('=')), AName)) return static_cast<int>(I);
   }
   return -1;
 }

@@ -39,7 +39,4 @@ class NameValueList {
   std::vector<std::string> Lines;
 };
 
-// ASCII case-insensitive equality.
-bool SameTextAscii(std::string_view A, std::string_view B);
-
 }  // namespace bramble::rest

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/core/AsciiCase.h"
 #include "platform/core/Exception.h"
 #include "platform/rest/BasicAuthenticator.h"
 #include "platform/rest/Client.h"
-#include "platform/rest/NameValueList.h"
 #include "platform/rest/Response.h"
 #include "platform/rest/Transfer.h"
 
@@ -43,7 +43,7 @@ bool MethodTakesForm(Method M) {
 // How the parameters of a request split between address and body.
 struct Layout {
   bool HasFiles = false;
-  bool HasBodyParts = false;
+  std::size_t BodyParts = 0;
   bool FormInBody = false;  // get-or-post parameters travel in the body
 };
 
@@ -52,10 +52,10 @@ Layout LayoutOf(const std::vector<Parameter>& Params, Method M) {
   bool HasGetOrPost = false;
   for (const Parameter& P : Params) {
     L.HasFiles |= P.Kind == ParameterKind::File;
-    L.HasBodyParts |= P.Kind == ParameterKind::RequestBody;
+    L.BodyParts += P.Kind == ParameterKind::RequestBody;
     HasGetOrPost |= P.Kind == ParameterKind::GetOrPost;
   }
-  L.FormInBody = MethodTakesForm(M) && HasGetOrPost && (L.HasFiles || !L.HasBodyParts);
+  L.FormInBody = MethodTakesForm(M) && HasGetOrPost && (L.HasFiles || L.BodyParts == 0);
   return L;
 }
 
@@ -105,12 +105,12 @@ Parameter& Request::AddItem(std::string_view Name, std::string_view Value, Param
 
 Parameter* Request::ParameterByName(std::string_view Name) {
   for (Parameter& P : FParams)
-    if (SameTextAscii(P.Name, Name)) return &P;
+    if (EqualsIgnoringCase(P.Name, Name)) return &P;
   return nullptr;
 }
 
 void Request::DeleteParameter(std::string_view Name) {
-  std::erase_if(FParams, [&](const Parameter& P) { return SameTextAscii(P.Name, Name); });
+  std::erase_if(FParams, [&](const Parameter& P) { return EqualsIgnoringCase(P.Name, Name); });
 }
 
 void Request::AddBody(std::string Content, rest::ContentType Type) {
@@ -182,10 +182,10 @@ void Request::Execute() {
   std::string Cookie;
   for (const Parameter& P : FParams) {
     if (P.Kind == ParameterKind::HttpHeader) {
-      if (Client->Authenticator != nullptr && SameTextAscii(P.Name, "Authorization")) {
+      if (Client->Authenticator != nullptr && EqualsIgnoringCase(P.Name, "Authorization")) {
         continue;  // the authenticator's credentials take its place
       }
-      ExplicitContentType |= SameTextAscii(P.Name, "Content-Type");
+      ExplicitContentType |= EqualsIgnoringCase(P.Name, "Content-Type");
       W.Headers.push_back(P.Name + ": " + Encoded(P, P.Value));
     } else if (P.Kind == ParameterKind::Cookie && !P.Name.empty()) {
       if (!Cookie.empty()) Cookie += "; ";
@@ -201,10 +201,7 @@ void Request::Execute() {
   std::string BodyType;
   // A GET never carries a body: its parts, files and form fields stay behind.
   const bool CarriesBody = Method != rest::Method::Get;
-  const auto BodyParts = std::count_if(FParams.begin(), FParams.end(), [](const Parameter& P) {
-    return P.Kind == ParameterKind::RequestBody;
-  });
-  if (CarriesBody && (L.HasFiles || BodyParts > 1)) {
+  if (CarriesBody && (L.HasFiles || L.BodyParts > 1)) {
     W.SendsBody = true;
     W.Multipart = true;
     for (const Parameter& P : FParams) {
@@ -218,7 +215,7 @@ void Request::Execute() {
         W.Parts.push_back({P.Name, P.Value, "", "", false});
       }
     }
-  } else if (CarriesBody && L.HasBodyParts) {
+  } else if (CarriesBody && L.BodyParts > 0) {
     W.SendsBody = true;
     for (const Parameter& P : FParams) {
       if (P.Kind != ParameterKind::RequestBody) continue;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "platform/core/AsciiCase.h"
 #include "platform/rest/Charset.h"
 
 namespace bramble::rest {
@@ -42,7 +43,8 @@ std::string Response::ContentCharset() const {
     Semi = Rest.find(';');
     std::string_view Param = TrimBlanks(Rest.substr(0, Semi));
     std::size_t Eq = Param.find('=');
-    if (Eq == std::string_view::npos || !SameTextAscii(TrimBlanks(Param.substr(0, Eq)), "charset"))
+    if (Eq == std::string_view::npos ||
+        !EqualsIgnoringCase(TrimBlanks(Param.substr(0, Eq)), "charset"))
       continue;
     std::string_view Charset = TrimBlanks(Param.substr(Eq + 1));
     if (Charset.size() >= 2 && Charset.front() == '"' && Charset.back() == '"')

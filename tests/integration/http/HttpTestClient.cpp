@@ -1,4 +1,3 @@
-#include "platform/core/Base64.h"
 #include "tests/integration/http/HttpTestClient.h"
 
 #include <arpa/inet.h>
@@ -9,7 +8,7 @@
 
 #include <stdexcept>
 
-#include "platform/http/BasicAuthentication.h"
+#include "platform/core/Base64.h"
 
 namespace bramble::testing {
 

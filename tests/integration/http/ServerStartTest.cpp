@@ -1,6 +1,5 @@
 // The Bramble_srv program itself, run from a private folder with its own settings file.
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>

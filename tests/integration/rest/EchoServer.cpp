@@ -6,23 +6,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <stdexcept>
+
+#include "platform/core/AsciiCase.h"
 
 namespace bramble::testing {
 
 namespace {
 
 constexpr std::size_t kMaxRequestBytes = 16 * 1024 * 1024;
-
-bool SameText(const std::string& A, const std::string& B) {
-  if (A.size() != B.size()) return false;
-  for (std::size_t I = 0; I < A.size(); ++I)
-    if (std::tolower(static_cast<unsigned char>(A[I])) !=
-        std::tolower(static_cast<unsigned char>(B[I])))
-      return false;
-  return true;
-}
 
 int BoundSocket(int& Port) {
   int S = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -52,13 +44,13 @@ void WriteAll(int Socket, const std::string& Data) {
 
 std::string Received::Header(const std::string& Name) const {
   for (const auto& [N, V] : Headers)
-    if (SameText(N, Name)) return V;
+    if (EqualsIgnoringCase(N, Name)) return V;
   return "";
 }
 
 bool Received::HasHeader(const std::string& Name) const {
   for (const auto& [N, V] : Headers)
-    if (SameText(N, Name)) return true;
+    if (EqualsIgnoringCase(N, Name)) return true;
   return false;
 }
 
