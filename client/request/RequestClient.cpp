@@ -161,8 +161,7 @@ std::string TRequestClient::AcceptCharset() {
 }
 
 IRequest::Ptr TRequestClient::AcceptCharset(const std::string& Value) {
-  FRESTRequest->AcceptCharset = rest::Request::kDefaultAcceptCharset;
-  if (!IsBlankText(Value)) FRESTRequest->AcceptCharset = Value;
+  FRESTRequest->AcceptCharset = IsBlankText(Value) ? rest::Request::kDefaultAcceptCharset : Value;
   return Self();
 }
 
@@ -171,8 +170,7 @@ std::string TRequestClient::Accept() {
 }
 
 IRequest::Ptr TRequestClient::Accept(const std::string& Value) {
-  FRESTRequest->Accept = rest::Request::kDefaultAccept;
-  if (!IsBlankText(Value)) FRESTRequest->Accept = Value;
+  FRESTRequest->Accept = IsBlankText(Value) ? rest::Request::kDefaultAccept : Value;
   return Self();
 }
 
