@@ -1,5 +1,6 @@
 #pragma once
-// Small helpers the conversion tests share: building memory tables and catching errors.
+// Small helpers the conversion tests share: building memory tables (with the data layer tests'
+// helpers), the example texts and catching errors.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -11,16 +12,20 @@
 #include "platform/data/MemTable.h"
 #include "shared/convert/Converter.h"
 #include "shared/convert/DataSetConverterException.h"
+#include "tests/unit/data/DataFixtures.h"
 
 namespace bramble::test {
 
-inline TField* AddField(TDataSet& aDataSet, const std::string& aName, TFieldType aType,
-                        int aSize = 0) {
-  auto field = CreateField(aType);
-  field->SetFieldName(aName);
-  field->SetSize(aSize);
-  return aDataSet.AddField(std::move(field));
-}
+// The field description and records of a four-field table (ID, NOME, NASC, SALDO) holding one
+// full record and one of nulls, as the converters write them.
+inline constexpr char kExampleFields[] =
+    R"([{"fieldName":"id","dataType":"ftInteger","size":0},)"
+    R"({"fieldName":"nome","dataType":"ftWideString","size":60},)"
+    R"({"fieldName":"nasc","dataType":"ftDate","size":0},)"
+    R"({"fieldName":"saldo","dataType":"ftCurrency","size":0}])";
+inline constexpr char kExampleRecords[] =
+    R"([{"id":1,"nome":"Ana","nasc":"1990-05-17","saldo":12.5},)"
+    R"({"id":2,"nome":null,"nasc":null,"saldo":null}])";
 
 // Appends one record whose fields take the given texts in field order (nullptr: null).
 inline void AppendRow(TDataSet& aDataSet, std::initializer_list<const char*> aValues) {

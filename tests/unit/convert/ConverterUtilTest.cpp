@@ -5,28 +5,15 @@
 #include "platform/core/Exception.h"
 #include "platform/data/MemTable.h"
 #include "shared/convert/DataSetConverterException.h"
+#include "tests/unit/convert/ConvertFixtures.h"
 
 namespace bramble {
 namespace {
 
+using test::GeneralError;
+
 TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
   return EncodeDateTime(y, mo, d, h, mi, s, ms);
-}
-
-// The message of the general error that `aCall` raises; fails the test when it raises none or
-// raises the conversion's own error type instead.
-template <typename Call>
-std::string GeneralError(Call aCall) {
-  try {
-    aCall();
-  } catch (const EDataSetConverterException& e) {
-    ADD_FAILURE() << "raised as a conversion error: " << e.what();
-    return e.what();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "nothing raised";
-  return {};
 }
 
 TEST(ConverterUtil, ToLowerCamelCaseLowersEveryLetterAndKeepsTheRest) {

@@ -14,13 +14,8 @@ namespace {
 using test::AddField;
 using test::AppendRow;
 using test::ConverterError;
-
-constexpr char kExampleFields[] = R"([{"fieldName":"id","dataType":"ftInteger","size":0},)"
-                                  R"({"fieldName":"nome","dataType":"ftWideString","size":60},)"
-                                  R"({"fieldName":"nasc","dataType":"ftDate","size":0},)"
-                                  R"({"fieldName":"saldo","dataType":"ftCurrency","size":0}])";
-constexpr char kExampleRecords[] = R"([{"id":1,"nome":"Ana","nasc":"1990-05-17","saldo":12.5},)"
-                                   R"({"id":2,"nome":null,"nasc":null,"saldo":null}])";
+using test::kExampleFields;
+using test::kExampleRecords;
 
 TEST(DataSetConverter, WorkedExampleByteForByte) {
   TFDMemTable table;
@@ -199,13 +194,6 @@ TEST(DataSetConverter, WorkingArrayIsSharedBetweenFieldsAndRecords) {
   EXPECT_EQ(fields->Stringify(), R"([{"a":5}])");
 }
 
-// Records the events a bound control would receive.
-class Listener : public TDataSetListener {
- public:
-  void DataEvent(TDataSet&, TDataEvent aEvent) override { events.push_back(aEvent); }
-  std::vector<TDataEvent> events;
-};
-
 TEST(DataSetConverter, RecordsLeaveThePositionAndNotificationsAsTheyWere) {
   TFDMemTable table;
   AddField(table, "A", TFieldType::ftInteger);
@@ -214,7 +202,7 @@ TEST(DataSetConverter, RecordsLeaveThePositionAndNotificationsAsTheyWere) {
   for (const char* v : {"1", "2", "3"}) AppendRow(table, {v});
   table.Fields(1)->SetVisible(false);
   table.SetRecNo(2);
-  Listener listener;
+  test::Recorder listener;  // the events a bound control would receive
   table.AddListener(&listener);
   const auto converter = TConverter::New()->FromDataSet(&table);
   EXPECT_EQ(converter->RecordsToText(), R"([{"a":1},{"a":2},{"a":3}])");

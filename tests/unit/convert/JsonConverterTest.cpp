@@ -14,13 +14,8 @@ using test::AddField;
 using test::AppendRow;
 using test::ConverterError;
 using test::GeneralError;
-
-constexpr char kExampleFields[] = R"([{"fieldName":"id","dataType":"ftInteger","size":0},)"
-                                  R"({"fieldName":"nome","dataType":"ftWideString","size":60},)"
-                                  R"({"fieldName":"nasc","dataType":"ftDate","size":0},)"
-                                  R"({"fieldName":"saldo","dataType":"ftCurrency","size":0}])";
-constexpr char kExampleRecords[] = R"([{"id":1,"nome":"Ana","nasc":"1990-05-17","saldo":12.5},)"
-                                   R"({"id":2,"nome":null,"nasc":null,"saldo":null}])";
+using test::kExampleFields;
+using test::kExampleRecords;
 
 // A table with the given field description.
 void Build(TDataSet& aTable, const std::string& aFields) {
