@@ -91,6 +91,16 @@ bool Configure(bramble::TFDConnection& c, const std::string& kind) {
   return true;
 }
 
+// Runs `fetch` (true when it read every row) once untimed, then once per iteration.
+template <typename F>
+void TimeFetches(benchmark::State& state, F&& fetch) {
+  if (!fetch()) return state.SkipWithError("wrong row count");  // warm-up, untimed
+  for (auto _ : state) {
+    if (!fetch()) return state.SkipWithError("wrong row count");
+  }
+  state.SetItemsProcessed(state.iterations() * kRows);
+}
+
 void BramblePath(benchmark::State& state, const std::string& kind) {
   bramble::TFDConnection c;
   if (!Configure(c, kind)) return state.SkipWithError("server not configured");
@@ -103,11 +113,7 @@ void BramblePath(benchmark::State& state, const std::string& kind) {
     q.Close();
     return whole;
   };
-  if (!fetch()) return state.SkipWithError("wrong row count");  // warm-up, untimed
-  for (auto _ : state) {
-    if (!fetch()) return state.SkipWithError("wrong row count");
-  }
-  state.SetItemsProcessed(state.iterations() * kRows);
+  TimeFetches(state, fetch);
 }
 
 void BM_SQLite_Bramble(benchmark::State& state) {
@@ -150,13 +156,9 @@ void BM_SQLite_Vendor(benchmark::State& state) {
     sqlite3_finalize(stmt);
     return rows == kRows;
   };
-  if (!fetch()) return state.SkipWithError("wrong row count");  // warm-up, untimed
-  for (auto _ : state) {
-    if (!fetch()) return state.SkipWithError("wrong row count");
-  }
+  TimeFetches(state, fetch);
   benchmark::DoNotOptimize(total);
   sqlite3_close(db);
-  state.SetItemsProcessed(state.iterations() * kRows);
 }
 
 PGconn* PgConnect() {
@@ -181,13 +183,9 @@ void BM_PG_Vendor_Whole(benchmark::State& state) {
     PQclear(r);
     return rows == kRows;
   };
-  if (!fetch()) return state.SkipWithError("wrong row count");  // warm-up, untimed
-  for (auto _ : state) {
-    if (!fetch()) return state.SkipWithError("wrong row count");
-  }
+  TimeFetches(state, fetch);
   benchmark::DoNotOptimize(total);
   PQfinish(conn);
-  state.SetItemsProcessed(state.iterations() * kRows);
 }
 
 // Single-row mode: one small PGresult per row (libpq's fastest way on this machine).
@@ -210,13 +208,9 @@ void BM_PG_Vendor_SingleRow(benchmark::State& state) {
     }
     return rows == kRows;
   };
-  if (!fetch()) return state.SkipWithError("wrong row count");  // warm-up, untimed
-  for (auto _ : state) {
-    if (!fetch()) return state.SkipWithError("wrong row count");
-  }
+  TimeFetches(state, fetch);
   benchmark::DoNotOptimize(total);
   PQfinish(conn);
-  state.SetItemsProcessed(state.iterations() * kRows);
 }
 
 void BM_MySQL_Vendor(benchmark::State& state) {
@@ -241,13 +235,9 @@ void BM_MySQL_Vendor(benchmark::State& state) {
     mysql_free_result(result);
     return rows == kRows;
   };
-  if (!fetch()) return state.SkipWithError("wrong row count");  // warm-up, untimed
-  for (auto _ : state) {
-    if (!fetch()) return state.SkipWithError("wrong row count");
-  }
+  TimeFetches(state, fetch);
   benchmark::DoNotOptimize(total);
   mysql_close(mysql);
-  state.SetItemsProcessed(state.iterations() * kRows);
 }
 
 // Bramble first: it creates the tables the vendor loops read.

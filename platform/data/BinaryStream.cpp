@@ -62,10 +62,6 @@ class Writer {
     Put<std::uint16_t>(static_cast<std::uint16_t>(s.size()));
     Bytes(s);
   }
-  void Text32(std::string_view s) {
-    Put<std::uint32_t>(static_cast<std::uint32_t>(s.size()));
-    Bytes(s);
-  }
   std::string& Out() { return out_; }
 
  private:
@@ -325,9 +321,8 @@ void ReadRows(Reader& r, RowStore& aStore, bool aCount64) {
         case TFieldStorage::Int64: {
           const std::int64_t v = col.Storage == TFieldStorage::Int32 ? r.Get<std::int32_t>("value")
                                                                      : r.Get<std::int64_t>("value");
-          std::int64_t min = 0, max = 0;
-          IntegerRange(col.Type, min, max);
-          if (v < min || v > max) Malformed("integer value out of range for its field kind");
+          if (v < col.Min || v > col.Max)
+            Malformed("integer value out of range for its field kind");
           if (col.Storage == TFieldStorage::Int32)
             col.I32[row] = static_cast<std::int32_t>(v);
           else

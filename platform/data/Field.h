@@ -40,6 +40,8 @@ enum class TFieldStorage : std::uint8_t {
   DataSet,   // ftDataSet: a nested dataset per record
 };
 TFieldStorage StorageOf(TFieldType aType);
+// Whole numbers a field of integer kind `aType` accepts.
+void IntegerRange(TFieldType aType, std::int64_t& aMin, std::int64_t& aMax);
 
 class TField {
  public:

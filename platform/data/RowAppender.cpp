@@ -101,11 +101,10 @@ void TRowAppender::SetInt64Other(int aColumn, std::int64_t aValue) {
   c.Null[r] = 0;
 }
 
+// Not Double storage (SetDouble writes that itself).
 void TRowAppender::SetDoubleOther(int aColumn, double aValue) {
   BRAMBLE_APPEND_CELL;
-  if (c.Storage == TFieldStorage::Double)
-    c.F64[r] = aValue;
-  else if (c.Storage == TFieldStorage::Extended)
+  if (c.Storage == TFieldStorage::Extended)
     c.F80[r] = aValue;
   else if (c.Storage == TFieldStorage::Currency)
     c.I64[r] = TCurrency::FromDouble(aValue).Scaled();
@@ -137,15 +136,12 @@ void TRowAppender::SetCurrency(int aColumn, TCurrency aValue) {
   }
 }
 
+// Other storages, or a decimal text not in canonical form (SetDecimal stores those itself).
 void TRowAppender::SetDecimalOther(int aColumn, std::string_view aText) {
   BRAMBLE_APPEND_CELL;
   switch (c.Storage) {
     case TFieldStorage::Decimal:
-      if (data_detail::IsCanonicalDecimal(aText))
-        dataSet_.store_->SetText(aColumn, row_, aText);
-      else
-        dataSet_.store_->SetText(aColumn, row_, data_detail::CanonicalDecimal(aText));
-      return;
+      return dataSet_.store_->SetText(aColumn, row_, data_detail::CanonicalDecimal(aText));
     case TFieldStorage::Currency:
       c.I64[r] = TCurrency::FromText(aText).Scaled();
       c.Null[r] = 0;
@@ -168,7 +164,7 @@ void TRowAppender::SetDecimalOther(int aColumn, std::string_view aText) {
 void TRowAppender::SetDateTimeOther(int aColumn, TDateTime aValue) {
   BRAMBLE_APPEND_CELL;
   if (c.Storage != TFieldStorage::DateTime) Mismatch(aColumn);
-  if (aValue.Milliseconds < kMinDateTimeMs || aValue.Milliseconds > kMaxDateTimeMs)
+  if (!IsValidDateTime(aValue))
     throw Exception("Invalid date and time for column " + std::to_string(aColumn));
   // A date keeps no time of day and a time no date, as with the field setters.
   // (the remainder test skips the cutting for values that have nothing to cut)
@@ -181,10 +177,9 @@ void TRowAppender::SetDateTimeOther(int aColumn, TDateTime aValue) {
   c.Null[r] = 0;
 }
 
+// Not Text or Bytes storage (SetText writes those itself).
 void TRowAppender::SetTextOther(int aColumn, std::string_view aValue) {
   BRAMBLE_APPEND_CELL;
-  if (c.Storage == TFieldStorage::Text || c.Storage == TFieldStorage::Bytes)
-    return dataSet_.store_->SetText(aColumn, row_, aValue);
   if (c.Storage == TFieldStorage::Decimal) return SetDecimal(aColumn, aValue);
   Mismatch(aColumn);
 }

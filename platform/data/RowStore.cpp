@@ -86,14 +86,11 @@ std::uint64_t NextRowIds(std::uint64_t aCount) {
 }
 
 void ChunkDeleter::operator()(char* aChunk) const noexcept {
-  if (Bytes >= kReusedBlockBytes && KeepFreedBlock(aChunk, Bytes)) return;
-  std::allocator<char>().deallocate(aChunk, Bytes);
+  ColumnAllocator<char>().deallocate(aChunk, Bytes);
 }
 
 ChunkPtr NewChunk(std::size_t aBytes) {
-  void* block = aBytes >= kReusedBlockBytes ? TakeFreedBlock(aBytes) : nullptr;
-  if (block == nullptr) block = std::allocator<char>().allocate(aBytes);
-  return ChunkPtr(static_cast<char*>(block), ChunkDeleter{aBytes});
+  return ChunkPtr(ColumnAllocator<char>().allocate(aBytes), ChunkDeleter{aBytes});
 }
 
 TextRef Arena::PutSlow(std::string_view aBytes) {
@@ -316,15 +313,8 @@ void RowStore::PopBack() {
 
 void RowStore::ClearRows() {
   for (Column& c : columns_) {
-    c.Null.clear();
-    c.I32.clear();
-    c.I64.clear();
-    c.Bool.clear();
-    c.F64.clear();
-    c.F80.clear();
-    c.Refs.clear();
+    ForEachArray(c, [](auto& aArray, const auto&) { aArray.clear(); });
     c.Bytes.Clear();
-    c.Nested.clear();
   }
   ids_.clear();
   rows_ = slots_ = 0;

@@ -13,11 +13,6 @@
 
 #include "platform/data/Field.h"
 
-namespace bramble {
-// Whole numbers a field of integer kind `aType` accepts.
-void IntegerRange(TFieldType aType, std::int64_t& aMin, std::int64_t& aMax);
-}  // namespace bramble
-
 namespace bramble::data_detail {
 
 struct Layout;

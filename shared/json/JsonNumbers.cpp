@@ -1,12 +1,10 @@
 // Integer and number texts: reading (tolerant forms, 64-bit range, finite doubles) and writing
 // (decimal integers; doubles rounded to 15 significant digits). Locale-independent throughout.
-#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <limits>
 
 #include "shared/json/DigitPairs.h"

@@ -1,9 +1,9 @@
 #include "shared/json/JsonScan.h"
 
-#include "shared/json/JsonTypes.h"
-
 #include <array>
 #include <vector>
+
+#include "shared/json/JsonTypes.h"
 
 namespace bramble::json_detail {
 namespace {
