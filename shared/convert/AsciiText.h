@@ -15,12 +15,4 @@ inline bool SameTextAscii(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The text without the characters at or below the blank at either end.
-inline std::string_view TrimBlanks(std::string_view aText) {
-  std::size_t begin = 0, end = aText.size();
-  while (begin < end && static_cast<unsigned char>(aText[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(aText[end - 1]) <= ' ') --end;
-  return aText.substr(begin, end - begin);
-}
-
 }  // namespace bramble

@@ -1,6 +1,7 @@
 #pragma once
 // Eight bytes of text tested at once in one 64-bit word: each test flags the matching bytes in
 // their high bit. A flag can be false only above a true one, so "any flag" is always exact.
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -13,6 +14,14 @@ inline constexpr std::uint64_t kHighs = 0x8080808080808080u;
 inline std::uint64_t Load(const char* p) {
   std::uint64_t x;
   std::memcpy(&x, p, sizeof x);
+  return x;
+}
+
+// The same with the first byte in the lowest place on any machine, so that the first flagged
+// byte is std::countr_zero(flags) / 8.
+inline std::uint64_t LoadInOrder(const char* p) {
+  std::uint64_t x = Load(p);
+  if constexpr (std::endian::native == std::endian::big) x = __builtin_bswap64(x);
   return x;
 }
 

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/data/ColumnReader.h"
@@ -286,12 +288,10 @@ void PutValue(TTextBuffer& aBuffer, Column& aColumn, std::int64_t aRow) {
 }
 
 void PutRecord(TTextBuffer& aBuffer, std::vector<Column>& aColumns, std::int64_t aRow) {
-  char* p = aBuffer.Room(1);
-  *p = '{';
-  aBuffer.Advance(p + 1);
+  aBuffer.Put('{');
   for (Column& column : aColumns) {
     if (column.NameToken.size() <= kShortToken) {
-      p = aBuffer.Room(kShortToken);
+      char* p = aBuffer.Room(kShortToken);
       std::memcpy(p, column.ShortToken, kShortToken);
       aBuffer.Advance(p + column.NameToken.size());
     } else {
@@ -299,9 +299,7 @@ void PutRecord(TTextBuffer& aBuffer, std::vector<Column>& aColumns, std::int64_t
     }
     PutValue(aBuffer, column, aRow);
   }
-  p = aBuffer.Room(1);
-  *p = '}';
-  aBuffer.Advance(p + 1);
+  aBuffer.Put('}');
 }
 
 }  // namespace
@@ -323,15 +321,9 @@ bool WriteColumnRecordsText(TDataSet& aDataSet, std::string& aOut) {
   }
   const std::int64_t rows = aDataSet.RecordCount();
   auto buffer = std::make_unique<TTextBuffer>(aOut);
-  char* p = buffer->Room(1);
-  *p = '[';
-  buffer->Advance(p + 1);
+  buffer->Put('[');
   for (std::int64_t row = 0; row < rows; ++row) {
-    if (row > 0) {
-      p = buffer->Room(1);
-      *p = ',';
-      buffer->Advance(p + 1);
-    }
+    if (row > 0) buffer->Put(',');
     PutRecord(*buffer, columns, row);
     if (row == 0) {
       // The first record's length stands for the rest: one allocation for the whole text
@@ -340,9 +332,7 @@ bool WriteColumnRecordsText(TDataSet& aDataSet, std::string& aOut) {
       aOut.reserve(aOut.size() + estimate * static_cast<std::size_t>(rows) + 2);
     }
   }
-  p = buffer->Room(1);
-  *p = ']';
-  buffer->Advance(p + 1);
+  buffer->Put(']');
   buffer->Flush();
   return true;
 }

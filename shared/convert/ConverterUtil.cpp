@@ -4,6 +4,7 @@
 #include "shared/convert/DataSetConverterException.h"
 #include "shared/convert/IsoText.h"
 #include "shared/convert/LowerCase.h"
+#include "shared/json/JsonBase.h"
 
 namespace bramble {
 namespace {
@@ -88,7 +89,7 @@ TField* TConverterUtil::NewDataSetField(TDataSet* aDataSet, TFieldType aFieldTyp
 
 TDataSetFieldType TConverterUtil::DataSetFieldToType(const TField* aDataSetField) {
   const std::string originText = aDataSetField->Origin();
-  const std::string_view origin = TrimBlanks(originText);
+  const std::string_view origin = TJsonBase::Trim(originText);
   if (SameTextAscii(origin, "Unknown")) return TDataSetFieldType::dfUnknown;
   if (SameTextAscii(origin, "JSONObject")) return TDataSetFieldType::dfJSONObject;
   if (SameTextAscii(origin, "JSONArray")) return TDataSetFieldType::dfJSONArray;

@@ -13,10 +13,6 @@
 namespace bramble {
 namespace {
 
-[[noreturn]] void NoRecordForm(const std::string& aMemberName) {
-  throw EDataSetConverterException("Cannot find type for field \"" + aMemberName + "\"");
-}
-
 // Runs `aWalk` with the first record current and bound controls not notified, then returns to
 // the record that was current before, whatever happens on the way.
 template <typename Walk>
@@ -268,18 +264,16 @@ void WriteRecordsText(TDataSet* aDataSet, std::string& aOut) {
     if (WriteColumnRecordsText(*aDataSet, aOut)) return;
     const std::vector<TextColumn> columns = TextColumns(*aDataSet);
     aOut.push_back('[');
+    const std::size_t start = aOut.size();
     for (bool first = true; !aDataSet->Eof(); aDataSet->Next(), first = false) {
-      if (!first) {
-        aOut.push_back(',');
-        WriteRecordText(columns, aOut);
-        continue;
-      }
-      // The first record's length stands for the rest: one allocation instead of a chain of
-      // doublings and copies of an ever larger text.
-      const std::size_t start = aOut.size();
+      if (!first) aOut.push_back(',');
       WriteRecordText(columns, aOut);
-      const std::size_t estimate = (aOut.size() - start + 1) * 9 / 8;
-      aOut.reserve(aOut.size() + estimate * static_cast<std::size_t>(aDataSet->RecordCount()));
+      if (first) {
+        // The first record's length stands for the rest: one allocation instead of a chain of
+        // doublings and copies of an ever larger text.
+        const std::size_t estimate = (aOut.size() - start + 1) * 9 / 8;
+        aOut.reserve(aOut.size() + estimate * static_cast<std::size_t>(aDataSet->RecordCount()));
+      }
     }
     aOut.push_back(']');
   });

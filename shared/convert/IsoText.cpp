@@ -31,14 +31,6 @@ void Append4(int aValue, std::string& aOut) {
   throw Exception("'" + std::string(aText) + "' is not a valid integer value");
 }
 
-}  // namespace
-
-void InvalidTimeStamp(std::string_view aText) {
-  throw Exception("'" + std::string(aText) + "' is not a valid ISO 8601 date and time");
-}
-
-namespace {
-
 // 1-based, clipped substring: the pieces of the fixed-position readers.
 std::string_view Copy(std::string_view aText, std::size_t aFrom, std::size_t aCount) {
   if (aFrom - 1 >= aText.size()) return {};
@@ -63,7 +55,18 @@ bool At(std::string_view aText, std::size_t aPos, char aChar) {
   return aPos < aText.size() && aText[aPos] == aChar;
 }
 
+// The number that the characters [aFrom, aFrom + aCount) of aText spell when they are all
+// decimal digits (what StrToInt reads them as), else -1.
+int PlainDigits(std::string_view aText, std::size_t aFrom, std::size_t aCount) {
+  int value;
+  return Digits(aText, aFrom, aCount, value) ? value : -1;
+}
+
 }  // namespace
+
+void InvalidTimeStamp(std::string_view aText) {
+  throw Exception("'" + std::string(aText) + "' is not a valid ISO 8601 date and time");
+}
 
 void AppendDate(const DateTimeParts& aParts, std::string& aOut) {
   Append4(aParts.Year, aOut);
@@ -131,23 +134,6 @@ std::int32_t StrToInt(std::string_view aText) {
   return negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(value))
                   : static_cast<std::int32_t>(value);
 }
-
-namespace {
-
-// The number that the characters [aFrom, aFrom + aCount) of aText spell when they are all
-// decimal digits (what StrToInt reads them as), else -1.
-int PlainDigits(std::string_view aText, std::size_t aFrom, std::size_t aCount) {
-  if (aFrom + aCount > aText.size()) return -1;
-  int value = 0;
-  for (std::size_t i = aFrom; i < aFrom + aCount; ++i) {
-    const char c = aText[i];
-    if (c < '0' || c > '9') return -1;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
-}  // namespace
 
 DateTimeParts ReadDate(std::string_view aText) {
   DateTimeParts parts;

@@ -1,7 +1,6 @@
 #include "shared/convert/JsonConverter.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -111,7 +110,7 @@ void ReadRecord(TJsonObject* aObject, TDataSet* aDataSet, int aPosition, bool aE
     TField& field = *aDataSet->Fields(i);
     if (field.ReadOnly()) continue;
     const TReadForm form = ReadFormOf(field.DataType());
-    if (form == TReadForm::None) Fail("Cannot find type for field \"" + field.FieldName() + "\"");
+    if (form == TReadForm::None) NoRecordForm(field.FieldName());
     if (form == TReadForm::DataSet) {
       switch (TConverterUtil::DataSetFieldToType(&field)) {
         case TDataSetFieldType::dfJSONObject:
@@ -157,6 +156,11 @@ void ReadRecords(TJsonArray* aArray, TDataSet* aDataSet, bool aEdit) {
 // Scalars are read the way the JSON model reads them; whatever is not plain (escapes,
 // non-ASCII text, conversions between kinds that have their own rules) is handed to a
 // JSON value of the model, under a pair of the member's name so that its errors read alike.
+
+// A scanned string's characters without the quotes.
+std::string_view InnerText(std::string_view aText, const TScannedMember& aMember) {
+  return aText.substr(aMember.ValueBegin + 1, aMember.ValueLength - 2);
+}
 
 class ScannedValue {
  public:
@@ -249,8 +253,7 @@ class ScannedValue {
 
  private:
   std::string_view Raw() const { return text_.substr(member_->ValueBegin, member_->ValueLength); }
-  // A string's characters without the quotes.
-  std::string_view Inner() const { return Raw().substr(1, Raw().size() - 2); }
+  std::string_view Inner() const { return InnerText(text_, *member_); }
 
   std::int64_t Integer() const { return member_->Integer; }
 
@@ -269,13 +272,16 @@ class ScannedValue {
   mutable std::unique_ptr<TJsonPair> pair_;
 };
 
+bool SameName(std::string_view aText, const TScannedMember& aMember, std::string_view aName) {
+  if (aMember.NameLength != aName.size()) return false;
+  const std::string_view name = aText.substr(aMember.NameBegin, aMember.NameLength);
+  return name == aName || SameTextAscii(name, aName);
+}
+
 const TScannedMember* FindMember(std::string_view aText, std::span<const TScannedMember> aMembers,
                                  std::string_view aName) {
-  for (const TScannedMember& member : aMembers) {
-    if (member.NameLength == aName.size() &&
-        SameTextAscii(aText.substr(member.NameBegin, member.NameLength), aName))
-      return &member;
-  }
+  for (const TScannedMember& member : aMembers)
+    if (SameName(aText, member, aName)) return &member;
   return nullptr;
 }
 
@@ -298,7 +304,7 @@ void ReadScannedRecord(std::string_view aText, std::span<const TScannedMember> a
     TField& field = *aDataSet.Fields(i);
     if (field.ReadOnly()) continue;
     const TReadForm form = ReadFormOf(field.DataType());
-    if (form == TReadForm::None) Fail("Cannot find type for field \"" + field.FieldName() + "\"");
+    if (form == TReadForm::None) NoRecordForm(field.FieldName());
     if (form == TReadForm::DataSet) continue;  // only dfUnknown gets here: not touched
     ScannedValue value(aText, FindMember(aText, aMembers, field.FieldName()));
     WriteField(field, form, value);
@@ -355,7 +361,7 @@ bool WriteDirect(AppendColumn& aColumn, std::string_view aText, const TScannedMe
   switch (aColumn.Form) {
     case TReadForm::Text:
       if (aMember.Token != TScanToken::String) return false;
-      writer.SetText(aRow, aText.substr(aMember.ValueBegin + 1, aMember.ValueLength - 2));
+      writer.SetText(aRow, InnerText(aText, aMember));
       return true;
     case TReadForm::Int32:
     case TReadForm::Int64: {
@@ -398,7 +404,7 @@ bool WriteDirect(AppendColumn& aColumn, std::string_view aText, const TScannedMe
     case TReadForm::Time:
     case TReadForm::TimeStamp: {
       if (aMember.Token != TScanToken::String) return false;
-      const std::string_view text = aText.substr(aMember.ValueBegin + 1, aMember.ValueLength - 2);
+      const std::string_view text = InnerText(aText, aMember);
       TDateTime value = aColumn.Form == TReadForm::Date ? TConverterUtil::ISODateToDate(text)
                         : aColumn.Form == TReadForm::Time
                             ? TConverterUtil::ISOTimeToTime(text)
@@ -414,12 +420,6 @@ bool WriteDirect(AppendColumn& aColumn, std::string_view aText, const TScannedMe
     default:
       return false;
   }
-}
-
-bool SameName(std::string_view aText, const TScannedMember& aMember, std::string_view aName) {
-  if (aMember.NameLength != aName.size()) return false;
-  const std::string_view name = aText.substr(aMember.NameBegin, aMember.NameLength);
-  return name == aName || SameTextAscii(name, aName);
 }
 
 // Appends of at least this many records (estimated) reserve room for them up front.
@@ -471,7 +471,7 @@ class ScannedAppender {
         member = FindMember(text_, aMembers, name);
       }
       if (field.ReadOnly()) continue;
-      if (column.Form == TReadForm::None) Fail("Cannot find type for field \"" + name + "\"");
+      if (column.Form == TReadForm::None) NoRecordForm(name);
       if (column.Form == TReadForm::DataSet) continue;  // only dfUnknown gets here: not touched
       if (member != nullptr && column.Writer && WriteDirect(column, text_, *member, row)) continue;
       ScannedValue value(text_, member);
@@ -622,6 +622,14 @@ void TJsonConverter::BuildFields(TDataSet* aDataSet) {
 }
 
 void TJsonConverter::AppendToDataSet(TDataSet* aDataSet) {
+  WriteRecords(aDataSet, false);
+}
+
+void TJsonConverter::UpdateDataSet(TDataSet* aDataSet) {
+  WriteRecords(aDataSet, true);
+}
+
+void TJsonConverter::WriteRecords(TDataSet* aDataSet, bool aEdit) {
   CheckDataSet(aDataSet);
   if (aDataSet->FieldDefs().Count() == 0 && aDataSet->FieldCount() == 0)
     Fail("DataSet without Fields.");
@@ -633,28 +641,17 @@ void TJsonConverter::AppendToDataSet(TDataSet* aDataSet) {
     const bool textSource = objectSource ? FObjectFromText : FArrayFromText;
     if (!objectSource && !arraySource) Fail("JSON Value Uninformed.");
     if (textSource && FTextScanned && FJson == nullptr && ScannedFits(*aDataSet)) {
-      ReadScannedRecords(FText, *aDataSet, FIsRecord);
+      ReadScannedRecords(FText, *aDataSet, aEdit);
     } else if (objectSource) {
-      ReadRecord(SourceObject(), aDataSet, 0, FIsRecord);
+      ReadRecord(SourceObject(), aDataSet, 0, aEdit);
     } else {
-      ReadRecords(SourceArray(), aDataSet, FIsRecord);
+      ReadRecords(SourceArray(), aDataSet, aEdit);
     }
   } catch (...) {
     aDataSet->EnableControls();
     throw;
   }
   aDataSet->EnableControls();
-}
-
-void TJsonConverter::UpdateDataSet(TDataSet* aDataSet) {
-  FIsRecord = true;
-  try {
-    AppendToDataSet(aDataSet);
-  } catch (...) {
-    FIsRecord = false;
-    throw;
-  }
-  FIsRecord = false;
 }
 
 }  // namespace bramble

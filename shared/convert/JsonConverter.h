@@ -58,12 +58,13 @@ class TJsonConverter final : public IJsonConverter,
   TJsonArray* SourceArray();
   // Builds FJson from FText when the text went the fast way and a tree is needed now.
   void ParseText();
+  // AppendToDataSet (aEdit false) and UpdateDataSet (aEdit true).
+  void WriteRecords(TDataSet* aDataSet, bool aEdit);
 
   // Root holder of the text given to UseText; parsed only when a tree is needed.
   std::unique_ptr<TJson> FJson;
   TJsonObject* FJsonObject = nullptr;
   TJsonArray* FJsonArray = nullptr;
-  bool FIsRecord = false;
 
   // A text source kept as text: its records are written straight from the text when it has
   // the plain shape that the scanner understands, otherwise through the tree in FJson.

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "shared/convert/Utf8.h"
+
 namespace bramble {
 namespace {
 
@@ -46,31 +48,6 @@ void AppendUtf8(char32_t cp, std::string& out) {
   }
 }
 
-// Length of the UTF-8 sequence at `s[i]` and its code point; 0 when the bytes there do not form
-// a complete, shortest-form sequence (those bytes are then copied unchanged).
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  std::size_t length;
-  char32_t min;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2, cp = b0 & 0x1F, min = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3, cp = b0 & 0x0F, min = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (s.size() - i < length) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF) return 0;
-  return length;
-}
-
 }  // namespace
 
 std::string LinguisticLowerCase(std::string_view aText) {
@@ -85,7 +62,7 @@ std::string LinguisticLowerCase(std::string_view aText) {
       continue;
     }
     char32_t cp = 0;
-    const std::size_t length = DecodeUtf8(aText, i, cp);
+    const std::size_t length = DecodeUtf8(aText.substr(i), cp);
     if (length == 0) {
       out.push_back(static_cast<char>(b0));
       ++i;

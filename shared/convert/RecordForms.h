@@ -2,8 +2,10 @@
 // Which record form each field kind has, in each direction. Kinds outside these tables have no
 // record form: converting a record that holds one fails.
 #include <cstdint>
+#include <string>
 
 #include "platform/data/DataSet.h"
+#include "shared/convert/DataSetConverterException.h"
 
 namespace bramble {
 
@@ -125,6 +127,11 @@ inline TReadForm ReadFormOf(TFieldType aKind) {
     default:
       return TReadForm::None;
   }
+}
+
+// The error for a field whose kind has no record form; `aName` names the field in the message.
+[[noreturn]] inline void NoRecordForm(const std::string& aName) {
+  throw EDataSetConverterException("Cannot find type for field \"" + aName + "\"");
 }
 
 }  // namespace bramble

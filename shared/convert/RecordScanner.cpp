@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shared/convert/ByteLanes.h"
+#include "shared/convert/Utf8.h"
 #include "shared/json/JsonBase.h"
 
 namespace bramble {
@@ -163,17 +164,13 @@ class Scanner {
 
   // Equal bytes, with a few overlapping word loads for short runs.
   static bool SameBytes(const char* a, const char* b, std::size_t n) {
-    const auto load8 = [](const char* p) {
-      std::uint64_t v;
-      std::memcpy(&v, p, sizeof v);
-      return v;
-    };
     const auto load4 = [](const char* p) {
       std::uint32_t v;
       std::memcpy(&v, p, sizeof v);
       return v;
     };
-    if (n >= 8 && n <= 16) return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
+    using lanes::Load;
+    if (n >= 8 && n <= 16) return Load(a) == Load(b) && Load(a + n - 8) == Load(b + n - 8);
     if (n >= 4 && n < 8) return load4(a) == load4(b) && load4(a + n - 4) == load4(b + n - 4);
     return std::memcmp(a, b, n) == 0;
   }
@@ -220,10 +217,7 @@ class Scanner {
     for (;;) {
       // Ordinary characters are passed over eight at a time; only the few that matter stop it.
       while (end_ - p_ >= 8) {
-        std::uint64_t chunk;
-        std::memcpy(&chunk, p_, sizeof chunk);
-        if constexpr (std::endian::native == std::endian::big) chunk = __builtin_bswap64(chunk);
-        const std::uint64_t stops = StopBytes(chunk);
+        const std::uint64_t stops = StopBytes(lanes::LoadInOrder(p_));
         if (stops != 0) {
           p_ += std::countr_zero(stops) / 8;
           break;
@@ -263,27 +257,11 @@ class Scanner {
 
   // One well-formed UTF-8 sequence (surrogate halves included, as a WTF-8 text may carry).
   bool Utf8Sequence() {
-    const auto b0 = static_cast<unsigned char>(*p_);
-    std::ptrdiff_t length;
-    std::uint32_t cp, min;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-      length = 2, cp = b0 & 0x1Fu, min = 0x80;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-      length = 3, cp = b0 & 0x0Fu, min = 0x800;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-      length = 4, cp = b0 & 0x07u, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (end_ - p_ < length) return false;
-    for (std::ptrdiff_t k = 1; k < length; ++k) {
-      const auto b = static_cast<unsigned char>(p_[k]);
-      if ((b & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (b & 0x3Fu);
-    }
-    if (cp < min || cp > 0x10FFFF) return false;
+    char32_t cp;
+    const std::size_t length =
+        DecodeUtf8(std::string_view(p_, static_cast<std::size_t>(end_ - p_)), cp);
     p_ += length;
-    return true;
+    return length != 0;
   }
 
   // Digits from p_ on, added to `aValue` while it stays below 10^18 (`aCount` counts them all).
@@ -295,11 +273,8 @@ class Scanner {
   // Past a run of digits, eight at a time.
   void SkipDigits() {
     while (end_ - p_ >= 8) {
-      std::uint64_t chunk;
-      std::memcpy(&chunk, p_, sizeof chunk);
-      if constexpr (std::endian::native == std::endian::big) chunk = __builtin_bswap64(chunk);
       // Digits become 0..9; adding 0x76 sets the high bit of every other byte.
-      const std::uint64_t t = chunk ^ (kOnes * '0');
+      const std::uint64_t t = lanes::LoadInOrder(p_) ^ (kOnes * '0');
       const std::uint64_t others = ((t + kOnes * 0x76) | t) & kHighs;
       if (others != 0) {
         p_ += std::countr_zero(others) / 8;
@@ -369,9 +344,7 @@ class Scanner {
       ++p_;
       if (At('+') || At('-')) ++p_;
       if (p_ >= end_ || !IsDigit(*p_)) return false;
-      std::uint64_t ignored = 0;
-      int count = 0;
-      Digits(ignored, count);
+      SkipDigits();
     }
     const std::string_view text(begin, static_cast<std::size_t>(p_ - begin));
     if (integer && digits <= 18) {
@@ -416,21 +389,20 @@ class Scanner {
   bool isArray_ = false;
 };
 
+template <bool kVisit>
+bool Scan(std::string_view aText, bool& aIsArray, const TScannedRecordVisitor* aVisit) {
+  Scanner<kVisit> scanner(aText, aVisit);
+  const bool plain = scanner.Run();
+  aIsArray = scanner.IsArray();
+  return plain;
+}
+
 }  // namespace
 
 bool ScanRecords(std::string_view aText, bool& aIsArray, const TScannedRecordVisitor& aVisit) {
   aIsArray = false;
   if (aText.size() > kMaxScannedText) return false;
-  if (!aVisit) {
-    Scanner<false> scanner(aText, nullptr);
-    const bool plain = scanner.Run();
-    aIsArray = scanner.IsArray();
-    return plain;
-  }
-  Scanner<true> scanner(aText, &aVisit);
-  const bool plain = scanner.Run();
-  aIsArray = scanner.IsArray();
-  return plain;
+  return aVisit ? Scan<true>(aText, aIsArray, &aVisit) : Scan<false>(aText, aIsArray, nullptr);
 }
 
 }  // namespace bramble

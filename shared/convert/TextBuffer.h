@@ -31,6 +31,12 @@ class TTextBuffer {
   }
   void Advance(char* aEnd) { next_ = aEnd; }
 
+  void Put(char aChar) {
+    char* p = Room(1);
+    *p = aChar;
+    next_ = p + 1;
+  }
+
   void Put(std::string_view aText) {
     if (aText.empty()) return;
     if (aText.size() > kCapacity / 2) {

@@ -5,6 +5,7 @@
 // table as its parsed tree does, and a table must be written as the tree of its records is.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <span>
 #include <string>
