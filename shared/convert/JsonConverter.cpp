@@ -7,7 +7,6 @@
 
 #include "platform/core/Exception.h"
 #include "platform/data/ColumnWriter.h"
-#include "platform/data/RowStore.h"
 #include "shared/convert/AsciiText.h"
 #include "shared/convert/Base64.h"
 #include "shared/convert/ConverterUtil.h"
