@@ -1,6 +1,6 @@
 #include "shared/convert/ConverterUtil.h"
 
-#include "shared/convert/AsciiText.h"
+#include "platform/core/AsciiCase.h"
 #include "shared/convert/DataSetConverterException.h"
 #include "shared/convert/IsoText.h"
 #include "shared/convert/LowerCase.h"
@@ -90,9 +90,9 @@ TField* TConverterUtil::NewDataSetField(TDataSet* aDataSet, TFieldType aFieldTyp
 TDataSetFieldType TConverterUtil::DataSetFieldToType(const TField* aDataSetField) {
   const std::string originText = aDataSetField->Origin();
   const std::string_view origin = TJsonBase::Trim(originText);
-  if (SameTextAscii(origin, "Unknown")) return TDataSetFieldType::dfUnknown;
-  if (SameTextAscii(origin, "JSONObject")) return TDataSetFieldType::dfJSONObject;
-  if (SameTextAscii(origin, "JSONArray")) return TDataSetFieldType::dfJSONArray;
+  if (EqualsIgnoringCase(origin, "Unknown")) return TDataSetFieldType::dfUnknown;
+  if (EqualsIgnoringCase(origin, "JSONObject")) return TDataSetFieldType::dfJSONObject;
+  if (EqualsIgnoringCase(origin, "JSONArray")) return TDataSetFieldType::dfJSONArray;
   return TDataSetFieldType::dfUnknown;
 }
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "platform/core/AsciiCase.h"
 #include "platform/core/Exception.h"
 #include "platform/data/ColumnWriter.h"
-#include "shared/convert/AsciiText.h"
 #include "shared/convert/Base64.h"
 #include "shared/convert/ConverterUtil.h"
 #include "shared/convert/DataSetConverterException.h"
@@ -244,7 +244,7 @@ class ScannedValue {
       case TScanToken::Number:
         return AsNumber() != 0.0;
       case TScanToken::String:
-        return SameTextAscii(Inner(), "true");
+        return EqualsIgnoringCase(Inner(), "true");
       default:
         return Model()->AsBoolean();
     }
@@ -274,7 +274,7 @@ class ScannedValue {
 bool SameName(std::string_view aText, const TScannedMember& aMember, std::string_view aName) {
   if (aMember.NameLength != aName.size()) return false;
   const std::string_view name = aText.substr(aMember.NameBegin, aMember.NameLength);
-  return name == aName || SameTextAscii(name, aName);
+  return name == aName || EqualsIgnoringCase(name, aName);
 }
 
 const TScannedMember* FindMember(std::string_view aText, std::span<const TScannedMember> aMembers,
@@ -431,7 +431,7 @@ class ScannedAppender {
       TField* field = aDataSet.Fields(i);
       AppendColumn column{field, ReadFormOf(field->DataType()), std::nullopt};
       for (const AppendColumn& other : columns_)
-        if (SameTextAscii(other.Field->FieldName(), field->FieldName())) uniqueNames_ = false;
+        if (EqualsIgnoringCase(other.Field->FieldName(), field->FieldName())) uniqueNames_ = false;
       columns_.push_back(std::move(column));
     }
   }
