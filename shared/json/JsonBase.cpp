@@ -1,5 +1,6 @@
 #include "shared/json/JsonBase.h"
 
+#include "platform/core/AsciiCase.h"
 #include "platform/core/Exception.h"
 #include "shared/json/JsonPair.h"
 #include "shared/json/JsonScan.h"
@@ -35,18 +36,6 @@ void RaiseJsonListIndexError(int Index) {
 
 namespace json_detail {
 
-bool EqualsAsciiCI(std::string_view A, std::string_view B) {
-  if (A.size() != B.size()) return false;
-  for (std::size_t i = 0; i < A.size(); ++i) {
-    char a = A[i];
-    char b = B[i];
-    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
-    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
-    if (a != b) return false;
-  }
-  return true;
-}
-
 TJsonValueType ClassifyTrimmed(std::string_view T, std::int64_t& Integer, double& Number) {
   if (T.size() >= 2) {
     const char first = T.front();
@@ -54,8 +43,8 @@ TJsonValueType ClassifyTrimmed(std::string_view T, std::int64_t& Integer, double
     if (first == '{' && last == '}') return jvObject;
     if (first == '[' && last == ']') return jvArray;
     if (first == '"' && last == '"') return jvString;
-    if (EqualsAsciiCI(T, "null")) return jvNull;
-    if (EqualsAsciiCI(T, "true") || EqualsAsciiCI(T, "false")) return jvBoolean;
+    if (EqualsIgnoringCase(T, "null")) return jvNull;
+    if (EqualsIgnoringCase(T, "true") || EqualsIgnoringCase(T, "false")) return jvBoolean;
   }
   if (TJsonBase::TryReadInteger(T, Integer)) return jvInteger;
   if (TJsonBase::TryReadNumber(T, Number)) return jvNumber;
@@ -64,7 +53,6 @@ TJsonValueType ClassifyTrimmed(std::string_view T, std::int64_t& Integer, double
 
 }  // namespace json_detail
 
-using json_detail::EqualsAsciiCI;
 using json_detail::TrimView;
 
 TJsonBase::~TJsonBase() = default;
@@ -108,11 +96,11 @@ bool TJsonBase::IsJsonNumber(std::string_view S) {
 }
 
 bool TJsonBase::IsJsonBoolean(std::string_view S) {
-  return EqualsAsciiCI(S, "true") || EqualsAsciiCI(S, "false");
+  return EqualsIgnoringCase(S, "true") || EqualsIgnoringCase(S, "false");
 }
 
 bool TJsonBase::IsJsonNull(std::string_view S) {
-  return EqualsAsciiCI(S, "null");
+  return EqualsIgnoringCase(S, "null");
 }
 
 TJsonValueType TJsonBase::AnalyzeJsonValueType(std::string_view S) {

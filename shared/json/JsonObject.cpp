@@ -1,5 +1,6 @@
 #include "shared/json/JsonObject.h"
 
+#include "platform/core/AsciiCase.h"
 #include "shared/json/JsonArray.h"
 #include "shared/json/JsonScan.h"
 #include "shared/json/JsonTextOps.h"
@@ -165,7 +166,7 @@ TJsonValue* TJsonObject::Put(const TJsonPair* Value) {
 
 int TJsonObject::Find(std::string_view Name) const {
   for (std::size_t i = 0; i < FList.size(); ++i) {
-    if (json_detail::EqualsAsciiCI(FList[i]->Name(), Name)) return static_cast<int>(i);
+    if (EqualsIgnoringCase(FList[i]->Name(), Name)) return static_cast<int>(i);
   }
   return -1;
 }

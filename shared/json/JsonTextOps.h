@@ -8,9 +8,6 @@
 
 namespace bramble::json_detail {
 
-// Equal length and equal characters once "a" to "z" are mapped onto "A" to "Z".
-bool EqualsAsciiCI(std::string_view A, std::string_view B);
-
 // The kind a trimmed value text denotes; for jvInteger and jvNumber the value is read into
 // Integer or Number on the way.
 TJsonValueType ClassifyTrimmed(std::string_view T, std::int64_t& Integer, double& Number);

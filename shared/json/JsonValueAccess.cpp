@@ -2,6 +2,7 @@
 // the kind.
 #include <cmath>
 
+#include "platform/core/AsciiCase.h"
 #include "platform/core/Exception.h"
 #include "shared/json/JsonArray.h"
 #include "shared/json/JsonObject.h"
@@ -85,7 +86,7 @@ double TJsonValue::AsNumber() const {
 bool TJsonValue::AsBoolean() const {
   switch (FValueType) {
     case jvString:
-      return json_detail::EqualsAsciiCI(FStringValue, "true");
+      return EqualsIgnoringCase(FStringValue, "true");
     case jvInteger:
       return FIntegerValue != 0;
     case jvNumber:
